@@ -1,0 +1,20 @@
+// Working directory: derived from the target's own path, byte by byte.
+#include "working_directory.h"
+
+#include <string.h>
+
+bool DeriveWorkingDirectory(const char* target, char (&directory)[kTargetCapacity]) {
+    size_t length = strnlen(target, kTargetCapacity - 1);
+    memcpy(directory, target, length);
+    directory[length] = '\0';
+    char* lastBackslash = strrchr(directory, '\\');
+    if (!lastBackslash) {
+        return false;
+    }
+    // "C:" alone would mean the current directory of drive C, not its root, so a
+    // target directly in a drive's root keeps the backslash.
+    char drive = static_cast<char>(directory[0] | 0x20);
+    bool driveRoot = lastBackslash == directory + 2 && directory[1] == ':' && drive >= 'a' && drive <= 'z';
+    lastBackslash[driveRoot ? 1 : 0] = '\0';
+    return true;
+}
