@@ -8,10 +8,10 @@
 
 namespace {
 
-std::vector<std::string> Split(const std::string& line, const bool* isLeadByte = nullptr) {
+std::vector<std::string> Split(const std::string &line, const bool *isLeadByte = nullptr) {
     CommandLineSize size = MeasureCommandLine(line.c_str(), isLeadByte);
     // Exactly the measured sizes, so a sanitizer catches any byte written past them.
-    std::vector<char*> argv(size.argumentCount + 1, reinterpret_cast<char*>(1));
+    std::vector<char *> argv(size.argumentCount + 1, reinterpret_cast<char *>(1));
     std::vector<char> text(size.textBytes);
     SplitCommandLine(line.c_str(), isLeadByte, argv.data(), text.data());
     EXPECT_EQ(nullptr, argv[size.argumentCount]);
@@ -26,7 +26,7 @@ std::vector<std::string> Split(const std::string& line, const bool* isLeadByte =
 }
 
 struct SplitCase {
-    const char* line;
+    const char *line;
     std::vector<std::string> expected; // program name first
 };
 
@@ -68,7 +68,7 @@ const SplitCase kSplitCases[] = {
 };
 
 TEST(CommandLineSplit, FollowsTheClassicRules) {
-    for (const SplitCase& c : kSplitCases) {
+    for (const SplitCase &c : kSplitCases) {
         EXPECT_EQ(c.expected, Split(c.line)) << "line: [" << c.line << "]";
     }
 }
@@ -76,22 +76,27 @@ TEST(CommandLineSplit, FollowsTheClassicRules) {
 struct ShiftJisLeadBytes {
     bool table[256] = {};
     ShiftJisLeadBytes() {
-        for (int b = 0x81; b <= 0x9f; b++) table[b] = true;
-        for (int b = 0xe0; b <= 0xfc; b++) table[b] = true;
+        for (int b = 0x81; b <= 0x9f; b++)
+            table[b] = true;
+        for (int b = 0xe0; b <= 0xfc; b++)
+            table[b] = true;
     }
 };
 
 TEST(CommandLineSplit, TrailBytesAreNeverSyntax) {
     ShiftJisLeadBytes sjis;
     struct Case {
-        const char* line;
+        const char *line;
         std::vector<std::string> withTable;
         std::vector<std::string> withoutTable;
     } cases[] = {
         // 0x5C as a trail byte is part of a character, not a backslash before a quote.
         {"p \x95\\\"a b\"", {"p", "\x95\\a b"}, {"p", "\x95\"a", "b"}},
         // A quote as trail byte neither opens nor closes a run.
-        {"p \x81\"a b", {"p", "\x81\"a", "b"}, {"p", "\x81" "a b"}},
+        {"p \x81\"a b",
+         {"p", "\x81\"a", "b"},
+         {"p", "\x81"
+               "a b"}},
         // A space or tab as trail byte does not separate.
         {"p \x81 x", {"p", "\x81 x"}, {"p", "\x81", "x"}},
         {"\x81\t \"y\"", {"\x81\t", "y"}, {"\x81", "y"}},
@@ -100,7 +105,7 @@ TEST(CommandLineSplit, TrailBytesAreNeverSyntax) {
         {"p a\x81", {"p", "a\x81"}, {"p", "a\x81"}},
         {"p \"\x81", {"p", "\x81"}, {"p", "\x81"}},
     };
-    for (const Case& c : cases) {
+    for (const Case &c : cases) {
         EXPECT_EQ(c.withTable, Split(c.line, sjis.table)) << "line: [" << c.line << "]";
         EXPECT_EQ(c.withoutTable, Split(c.line)) << "line: [" << c.line << "]";
     }

@@ -1,0 +1,254 @@
+// Test harness: process control, window lookup and marker records for the end-to-end tests.
+#include "harness.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+static std::string Environment(const char *name) {
+    char value[4096] = {};
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? value : "";
+}
+
+std::string WindowsPath(const std::string &path) {
+    std::string result = path;
+    for (char &c : result) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    // ctest hands over host paths; Wine maps the host's root to drive Z:.
+    if (!path.empty() && path[0] == '/') {
+        result = "Z:" + result;
+    }
+    return result;
+}
+
+std::string TrayLauncherPath() {
+    return WindowsPath(Environment("TRAYLNCH_EXE"));
+}
+
+// The marker is built next to the test programs.
+std::string MarkerPath() {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(NULL, self, MAX_PATH);
+    std::string path = self;
+    return path.substr(0, path.rfind('\\') + 1) + "marker.exe";
+}
+
+TrayProcess::~TrayProcess() {
+    if (info.hProcess) {
+        if (IsRunning()) {
+            TerminateProcess(info.hProcess, 99);
+            WaitForSingleObject(info.hProcess, 5000);
+        }
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+}
+
+bool TrayProcess::Start(const std::string &arguments, const char *currentDirectory,
+                        const std::string &program) {
+    std::string line = "\"" + program + "\"";
+    if (!arguments.empty()) {
+        line += " " + arguments;
+    }
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, currentDirectory,
+                        &startup, &info)) {
+        return false;
+    }
+    window = FindTrayWindow(info.dwProcessId, 60000);
+    return window != NULL;
+}
+
+void TrayProcess::Notify(LPARAM mouseMessage) const {
+    static const UINT callback = RegisterWindowMessageA("TrayLnch");
+    PostMessageA(window, callback, 4711, mouseMessage);
+}
+
+DWORD TrayProcess::WaitForExit(DWORD timeoutMs) const {
+    if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return STILL_ACTIVE;
+    }
+    DWORD status = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &status);
+    return status;
+}
+
+bool TrayProcess::IsRunning() const {
+    return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const char *className;
+    const char *title;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+    WindowSearch *search = reinterpret_cast<WindowSearch *>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64] = {}, title[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    if (owner == search->processId && strcmp(className, search->className) == 0 &&
+        strcmp(title, search->title) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND WaitForWindow(DWORD processId, const char *className, const char *title, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        WindowSearch search = {processId, className, title, NULL};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found || GetTickCount() - start > timeoutMs) {
+            return search.found;
+        }
+        Sleep(20);
+    }
+}
+
+HWND FindTrayWindow(DWORD processId, DWORD timeoutMs) {
+    return WaitForWindow(processId, "TrayLnch", "TrayLnch", timeoutMs);
+}
+
+HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {
+    return WaitForWindow(info.dwProcessId, "#32770", "TrayLnch", timeoutMs);
+}
+
+struct TitleSearch {
+    const char *part;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchTitle(HWND window, LPARAM parameter) {
+    TitleSearch *search = reinterpret_cast<TitleSearch *>(parameter);
+    char title[256] = {};
+    GetWindowTextA(window, title, sizeof title);
+    if (IsWindowVisible(window) && strstr(title, search->part)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindowTitled(const char *part, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        TitleSearch search = {part, NULL};
+        EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+        if (search.found || GetTickCount() - start > timeoutMs) {
+            return search.found;
+        }
+        Sleep(20);
+    }
+}
+
+std::string ReadWindowText(HWND window, int childId) {
+    char text[512] = {};
+    GetDlgItemTextA(window, childId, text, sizeof text);
+    return text;
+}
+
+std::string MakeFolder(const std::string &name) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + name;
+    // A folder left by an earlier run is emptied, so old records cannot be counted.
+    WIN32_FIND_DATAA entry = {};
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileA((folder + "\\" + entry.cFileName).c_str());
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+void CopyMarkerTo(const std::string &path) {
+    CopyFileA(MarkerPath().c_str(), path.c_str(), FALSE);
+}
+
+MarkerLog::MarkerLog() {
+    static int serial = 0;
+    folder = MakeFolder("marker-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++));
+    SetEnvironmentVariableA("TRAYLNCH_MARKER_DIR", folder.c_str());
+}
+
+MarkerLog::~MarkerLog() {
+    SetEnvironmentVariableA("TRAYLNCH_MARKER_DIR", NULL);
+}
+
+static std::vector<std::string> ListRecords(const std::string &folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry = {};
+    HANDLE find = FindFirstFileA((folder + "\\launch-*.txt").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            names.push_back(folder + "\\" + entry.cFileName);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    return names;
+}
+
+size_t MarkerLog::CountLaunches() const {
+    return ListRecords(folder).size();
+}
+
+static Launch ReadLaunch(const std::string &path) {
+    Launch launch;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file) {
+        return launch;
+    }
+    std::string content;
+    char chunk[4096];
+    size_t read;
+    while ((read = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        content.append(chunk, read);
+    }
+    fclose(file);
+    size_t position = 0;
+    while (position < content.size()) {
+        size_t end = content.find('\n', position);
+        std::string line = content.substr(position, end - position);
+        position = end == std::string::npos ? content.size() : end + 1;
+        size_t equals = line.find('=');
+        std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+        if (key == "module")
+            launch.module = value;
+        else if (key == "cwd")
+            launch.currentDirectory = value;
+        else if (key == "show")
+            launch.show = atoi(value.c_str());
+        else if (key == "cmd")
+            launch.commandLine = value;
+        else if (key == "arg")
+            launch.arguments.push_back(value);
+    }
+    return launch;
+}
+
+std::vector<Launch> MarkerLog::WaitForLaunches(size_t count, DWORD timeoutMs) const {
+    DWORD start = GetTickCount();
+    while (CountLaunches() < count && GetTickCount() - start < timeoutMs) {
+        Sleep(20);
+    }
+    std::vector<Launch> launches;
+    for (const std::string &path : ListRecords(folder)) {
+        launches.push_back(ReadLaunch(path));
+    }
+    return launches;
+}

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Real mouse clicks on the real notification area: Wine's tray window on the X display.
+# Usage: tray_clicks.sh TRAYLNCH_EXE MARKER_EXE ARTIFACT_DIR
+set -u
+exe=$1
+marker=$2
+artifacts=$3
+wine=/usr/lib/wine/wine64
+work=$(mktemp -d)
+mkdir -p "$artifacts"
+failures=0
+check() {
+    if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
+}
+winpath() { echo "Z:${1//\//\\}"; }
+
+# A pure red icon makes our icon easy to find among any others in the tray.
+convert -size 16x16 xc:'#ff0000' "$work/red.ico"
+
+tray_window() { xdotool search --onlyvisible --name 'Wine System Tray' 2>/dev/null | head -n 1; }
+
+# Prints the tray-relative centre of the first pixel run of the colour, or nothing.
+find_colour() {
+    local window=$1 colour=$2
+    import -window "$window" "$work/tray.png" 2>/dev/null || return
+    convert "$work/tray.png" -alpha off -fill '#01fe02' -opaque "$colour" -fill black +opaque '#01fe02' \
+        -fill white -opaque '#01fe02' -format '%@' info: 2>/dev/null | awk -F'[x+]' '$1 > 2 { print int($3 + $1 / 2), int($4 + $2 / 2) }'
+}
+
+wait_for() {
+    local tries=$1
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+
+export TRAYLNCH_MARKER_DIR
+TRAYLNCH_MARKER_DIR=$(winpath "$work")
+"$wine" "$exe" "$(winpath "$marker")%clicked by xdotool" 0 "$(winpath "$work/red.ico")" "-dReal clicks" &
+pid=$!
+
+position=""
+locate() { window=$(tray_window) && [ -n "$window" ] && position=$(find_colour "$window" '#ff0000') && [ -n "$position" ]; }
+check "the icon from the icon file shows in the tray" "wait_for 150 locate"
+if [ -n "$position" ]; then
+    read -r x y <<<"$position"
+    xdotool mousemove --window "$window" "$x" "$y"
+    sleep 2.5
+    import -window root "$artifacts/tray-tip.png"
+    echo "screenshot with the tip: $artifacts/tray-tip.png"
+
+    xdotool mousemove --window "$window" "$x" "$y" click 1
+    launched() { ls "$work"/launch-*.txt >/dev/null 2>&1; }
+    check "a real left click launches the target" "wait_for 100 launched"
+    check "the target got its parameters" "grep -qx 'arg=xdotool' $work/launch-*.txt"
+
+    xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
+    check "a real right double-click ends the program" "wait_for 100 ended"
+fi
+wait_for 10 ended || kill -9 "$pid"
+wait "$pid"
+status=$?
+check "exit status 0 (was $status)" "[ $status = 0 ]"
+
+# Without an icon file, a document as target has no icon of its own: the built-in question
+# mark shows instead (the 32x32 image, scaled by the tray).
+echo "just text" >"$work/notes.txt"
+"$wine" "$exe" "$(winpath "$work/notes.txt")" -dBuilt-in &
+pid=$!
+black=""
+locate_black() { window=$(tray_window) && [ -n "$window" ] && black=$(find_colour "$window" '#000000') && [ -n "$black" ]; }
+check "a target without icons shows the built-in icon" "wait_for 150 locate_black"
+import -window "$(tray_window)" "$artifacts/tray-builtin.png" 2>/dev/null
+if [ -n "$black" ]; then
+    read -r x y <<<"$black"
+    xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
+fi
+wait_for 100 ended || kill -9 "$pid"
+wait "$pid"
+status=$?
+check "exit status 0 after the built-in icon (was $status)" "[ $status = 0 ]"
+
+rm -rf "$work"
+echo "$failures failed"
+exit $((failures > 0))
