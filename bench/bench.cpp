@@ -24,7 +24,7 @@ double Now() {
 }
 
 struct Candidate {
-    const char* name;
+    const char *name;
     std::string path;
     std::vector<double> startMs, launchMs, idleTicks, peakKb;
 };
@@ -46,7 +46,7 @@ HWND FindWindowOf(DWORD processId) {
     return NULL;
 }
 
-size_t CountFiles(const std::string& folder) {
+size_t CountFiles(const std::string &folder) {
     size_t count = 0;
     WIN32_FIND_DATAA entry = {};
     HANDLE find = FindFirstFileA((folder + "\\launch-*.txt").c_str(), &entry);
@@ -60,12 +60,13 @@ size_t CountFiles(const std::string& folder) {
 }
 
 // Starts the program, returns once its message loop answers: by then its icon is added.
-bool Start(Candidate& candidate, const std::string& folder, Running* running) {
+bool Start(Candidate &candidate, const std::string &folder, Running *running) {
     std::string line = "\"" + candidate.path + "\" \"" + folder + "\\marker.exe%x\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     double begin = Now();
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup, &running->info)) {
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup,
+                        &running->info)) {
         return false;
     }
     while (!(running->window = FindWindowOf(running->info.dwProcessId))) {
@@ -77,7 +78,7 @@ bool Start(Candidate& candidate, const std::string& folder, Running* running) {
     return true;
 }
 
-void MeasureLaunch(Candidate& candidate, const std::string& folder, const Running& running) {
+void MeasureLaunch(Candidate &candidate, const std::string &folder, const Running &running) {
     size_t before = CountFiles(folder);
     UINT callback = RegisterWindowMessageA("TrayLnch");
     double begin = Now();
@@ -96,7 +97,7 @@ ULONGLONG CpuTicks(HANDLE process) {
     return k.QuadPart + u.QuadPart;
 }
 
-void Stop(Candidate& candidate, Running& running) {
+void Stop(Candidate &candidate, Running &running) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(running.info.hProcess, &counters, sizeof counters);
@@ -118,8 +119,8 @@ Summary Summarize(std::vector<double> values) {
     return {median, values.front(), values.back()};
 }
 
-void PrintRow(FILE* out, const char* figure, const char* unit, const std::vector<double>& ours,
-              const std::vector<double>& reference) {
+void PrintRow(FILE *out, const char *figure, const char *unit, const std::vector<double> &ours,
+              const std::vector<double> &reference) {
     Summary a = Summarize(ours), b = Summarize(reference);
     char ratio[32] = "n/a";
     if (b.median > 0) {
@@ -129,7 +130,7 @@ void PrintRow(FILE* out, const char* figure, const char* unit, const std::vector
             a.high, b.median, b.low, b.high, ratio);
 }
 
-double FileSize(const char* path) {
+double FileSize(const char *path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     GetFileAttributesExA(path, GetFileExInfoStandard, &data);
     return static_cast<double>(data.nFileSizeLow);
@@ -138,7 +139,7 @@ double FileSize(const char* path) {
 } // namespace
 
 // Usage: bench TRAYLNCH64 REFERENCE64 MARKER_FOLDER TRAYLNCH32 REFERENCE32 OUTPUT.md
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 7) {
         fprintf(stderr, "usage: bench traylnch64 reference64 marker-folder traylnch32 reference32 out.md\n");
         return 2;
@@ -150,7 +151,7 @@ int main(int argc, char** argv) {
 
     // Alternating, so that drift in the machine's load hits both alike.
     for (int run = 0; run < kRuns; run++) {
-        for (Candidate* candidate : {&ours, &reference}) {
+        for (Candidate *candidate : {&ours, &reference}) {
             Running running;
             if (!Start(*candidate, folder, &running)) {
                 fprintf(stderr, "cannot start %s\n", candidate->path.c_str());
@@ -164,24 +165,24 @@ int main(int argc, char** argv) {
     // Idle: all copies at once, so ten runs of each cost ten seconds in all.
     std::vector<Running> idle(2 * kRuns);
     for (int i = 0; i < 2 * kRuns; i++) {
-        Candidate& candidate = i % 2 ? reference : ours;
+        Candidate &candidate = i % 2 ? reference : ours;
         Start(candidate, folder, &idle[i]);
         candidate.startMs.pop_back();
     }
     Sleep(500);
     std::vector<ULONGLONG> before;
-    for (Running& running : idle) {
+    for (Running &running : idle) {
         before.push_back(CpuTicks(running.info.hProcess));
     }
     Sleep(kIdleMs);
     for (int i = 0; i < 2 * kRuns; i++) {
-        Candidate& candidate = i % 2 ? reference : ours;
+        Candidate &candidate = i % 2 ? reference : ours;
         candidate.idleTicks.push_back(static_cast<double>(CpuTicks(idle[i].info.hProcess) - before[i]));
         PostMessageA(idle[i].window, WM_CLOSE, 0, 0);
         WaitForSingleObject(idle[i].info.hProcess, 30000);
     }
 
-    FILE* out = fopen(argv[6], "w");
+    FILE *out = fopen(argv[6], "w");
     if (!out) {
         return 1;
     }

@@ -67,23 +67,33 @@ wait "$pid"
 status=$?
 check "exit status 0 (was $status)" "[ $status = 0 ]"
 
-# Without an icon file, a document as target has no icon of its own: the built-in question
-# mark shows instead (the 32x32 image, scaled by the tray).
+# Without a usable icon the built-in question mark shows (its 32x32 image, scaled by the
+# tray): a document has no icon of its own, and icon files that are missing, empty or
+# garbage cannot be loaded.
 echo "just text" >"$work/notes.txt"
-"$wine" "$exe" "$(winpath "$work/notes.txt")" -dBuilt-in &
-pid=$!
-black=""
-locate_black() { window=$(tray_window) && [ -n "$window" ] && black=$(find_colour "$window" '#000000') && [ -n "$black" ]; }
-check "a target without icons shows the built-in icon" "wait_for 150 locate_black"
-import -window "$(tray_window)" "$artifacts/tray-builtin.png" 2>/dev/null
-if [ -n "$black" ]; then
-    read -r x y <<<"$black"
-    xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
-fi
-wait_for 100 ended || kill -9 "$pid"
-wait "$pid"
-status=$?
-check "exit status 0 after the built-in icon (was $status)" "[ $status = 0 ]"
+: >"$work/empty.ico"
+printf '\0\0\1\0\377\377\60\60garbage' >"$work/garbage.ico"
+for case in "document:$(winpath "$work/notes.txt")" \
+            "missing icon file:C:\windows\notepad.exe 0 $(winpath "$work/missing.ico")" \
+            "empty icon file:C:\windows\notepad.exe 0 $(winpath "$work/empty.ico")" \
+            "garbage icon file:C:\windows\notepad.exe 0 $(winpath "$work/garbage.ico")"; do
+    name=${case%%:*}
+    read -r -a arguments <<<"${case#*:}"
+    "$wine" "$exe" "${arguments[@]}" -dBuilt-in &
+    pid=$!
+    black=""
+    locate_black() { window=$(tray_window) && [ -n "$window" ] && black=$(find_colour "$window" '#000000') && [ -n "$black" ]; }
+    check "$name: the built-in icon shows" "wait_for 150 locate_black"
+    import -window "$(tray_window)" "$artifacts/tray-builtin-${name// /-}.png" 2>/dev/null
+    if [ -n "$black" ]; then
+        read -r x y <<<"$black"
+        xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
+    fi
+    wait_for 100 ended || kill -9 "$pid"
+    wait "$pid"
+    status=$?
+    check "$name: exit status 0 (was $status)" "[ $status = 0 ]"
+done
 
 rm -rf "$work"
 echo "$failures failed"
