@@ -10,9 +10,9 @@ TrayState trayState;
 
 // C runtimes disagree on how "" inside quotes splits, so the program splits its own
 // command line instead of trusting argv, and behaves alike on every runtime.
-static char **SplitProcessCommandLine(int *argc) {
+static char** SplitProcessCommandLine(int* argc) {
     char moduleName[MAX_PATH] = {};
-    const char *line = GetCommandLineA();
+    const char* line = GetCommandLineA();
     if (*line == '\0') {
         // One byte short, so the name stays terminated even when the path is cut.
         GetModuleFileNameA(NULL, moduleName, MAX_PATH - 1);
@@ -23,12 +23,12 @@ static char **SplitProcessCommandLine(int *argc) {
         isLeadByte[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
     }
     CommandLineSize size = MeasureCommandLine(line, isLeadByte);
-    size_t vectorBytes = (size.argumentCount + 1) * sizeof(char *);
-    char **argv = static_cast<char **>(malloc(vectorBytes + size.textBytes));
+    size_t vectorBytes = (size.argumentCount + 1) * sizeof(char*);
+    char** argv = static_cast<char**>(malloc(vectorBytes + size.textBytes));
     if (!argv) {
         return NULL;
     }
-    SplitCommandLine(line, isLeadByte, argv, reinterpret_cast<char *>(argv) + vectorBytes);
+    SplitCommandLine(line, isLeadByte, argv, reinterpret_cast<char*>(argv) + vectorBytes);
     *argc = size.argumentCount > INT_MAX ? INT_MAX : static_cast<int>(size.argumentCount);
     return argv;
 }
@@ -63,7 +63,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Stands in for the runtime's own start-up split, so a failure here ends the
     // process the way the runtime's would.
     int argc = 0;
-    char **argv = SplitProcessCommandLine(&argc);
+    char** argv = SplitProcessCommandLine(&argc);
     if (!argv) {
         return 255;
     }

@@ -8,33 +8,33 @@ LaunchSettings launchSettings;
 // One pass of the splitting rules. With argv and text null it only counts, so that the
 // caller can size both exactly before the second pass stores anything.
 struct SplitScan {
-    const bool *isLeadByte;
-    char **argv;
-    char *text;
+    const bool* isLeadByte;
+    char** argv;
+    char* text;
     CommandLineSize size;
 };
 
-static void EmitByte(SplitScan *scan, char byte) {
+static void EmitByte(SplitScan* scan, char byte) {
     if (scan->text) {
         scan->text[scan->size.textBytes] = byte;
     }
     scan->size.textBytes++;
 }
 
-static void BeginArgument(SplitScan *scan) {
+static void BeginArgument(SplitScan* scan) {
     if (scan->argv) {
         scan->argv[scan->size.argumentCount] = scan->text + scan->size.textBytes;
     }
     scan->size.argumentCount++;
 }
 
-static bool IsLeadByte(const SplitScan *scan, const char *p) {
+static bool IsLeadByte(const SplitScan* scan, const char* p) {
     return scan->isLeadByte && scan->isLeadByte[static_cast<unsigned char>(*p)];
 }
 
 // Copies one character, two bytes when it starts with a lead byte; a lead byte at the
 // very end of the line is taken alone. Returns the position after it.
-static const char *EmitCharacter(SplitScan *scan, const char *p) {
+static const char* EmitCharacter(SplitScan* scan, const char* p) {
     if (IsLeadByte(scan, p) && p[1] != '\0') {
         EmitByte(scan, *p++);
     }
@@ -46,7 +46,7 @@ static bool IsBlank(char byte) {
     return byte == ' ' || byte == '\t';
 }
 
-static const char *ScanProgramName(SplitScan *scan, const char *p) {
+static const char* ScanProgramName(SplitScan* scan, const char* p) {
     BeginArgument(scan);
     if (*p == '"') {
         // A quoted name ends at the next quote, even with no blank behind it.
@@ -66,7 +66,7 @@ static const char *ScanProgramName(SplitScan *scan, const char *p) {
     return p;
 }
 
-static const char *ScanArgument(SplitScan *scan, const char *p) {
+static const char* ScanArgument(SplitScan* scan, const char* p) {
     BeginArgument(scan);
     bool inQuotes = false;
     for (;;) {
@@ -104,9 +104,9 @@ static const char *ScanArgument(SplitScan *scan, const char *p) {
     return p;
 }
 
-static CommandLineSize Scan(const char *line, const bool *isLeadByte, char **argv, char *text) {
+static CommandLineSize Scan(const char* line, const bool* isLeadByte, char** argv, char* text) {
     SplitScan scan = {isLeadByte, argv, text, {0, 0}};
-    const char *p = ScanProgramName(&scan, line);
+    const char* p = ScanProgramName(&scan, line);
     for (;;) {
         while (IsBlank(*p)) {
             p++;
@@ -122,16 +122,16 @@ static CommandLineSize Scan(const char *line, const bool *isLeadByte, char **arg
     return scan.size;
 }
 
-CommandLineSize MeasureCommandLine(const char *line, const bool *isLeadByte) {
+CommandLineSize MeasureCommandLine(const char* line, const bool* isLeadByte) {
     return Scan(line, isLeadByte, nullptr, nullptr);
 }
 
-void SplitCommandLine(const char *line, const bool *isLeadByte, char **argv, char *text) {
+void SplitCommandLine(const char* line, const bool* isLeadByte, char** argv, char* text) {
     Scan(line, isLeadByte, argv, text);
 }
 
-int32_t ParseIconIndex(const char *text) {
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+int32_t ParseIconIndex(const char* text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     while (*p == ' ' || (*p >= '\t' && *p <= '\r')) {
         p++;
     }
@@ -156,13 +156,13 @@ int32_t ParseIconIndex(const char *text) {
     return static_cast<int32_t>(value - 0x80000000u) + INT32_MIN;
 }
 
-static bool IsDisplayOption(const char *argument) {
+static bool IsDisplayOption(const char* argument) {
     return argument[0] == '-' && argument[1] == 'd';
 }
 
 // Copies source into a field of the given capacity. Returns false, leaving the field
 // empty, when it does not fit.
-static bool CopyWhole(char *field, size_t capacity, const char *source) {
+static bool CopyWhole(char* field, size_t capacity, const char* source) {
     size_t length = strlen(source);
     if (length >= capacity) {
         field[0] = '\0';
@@ -173,7 +173,7 @@ static bool CopyWhole(char *field, size_t capacity, const char *source) {
 }
 
 // Copies as much of source as fits, always terminating the field.
-static void CopyCut(char *field, size_t capacity, const char *source) {
+static void CopyCut(char* field, size_t capacity, const char* source) {
     size_t length = strnlen(source, capacity - 1);
     memcpy(field, source, length);
     field[length] = '\0';
@@ -182,9 +182,9 @@ static void CopyCut(char *field, size_t capacity, const char *source) {
 // An over-long target or parameters text leaves both empty rather than cut: a cut path
 // could name a different, existing file and launch something nobody asked for. A click
 // then reports the launch error instead.
-static void SplitTargetAndParameters(const char *firstArgument) {
-    LaunchSettings &s = launchSettings;
-    const char *percent = strchr(firstArgument, '%');
+static void SplitTargetAndParameters(const char* firstArgument) {
+    LaunchSettings& s = launchSettings;
+    const char* percent = strchr(firstArgument, '%');
     bool fits = CopyWhole(s.target, kTargetCapacity, firstArgument);
     if (fits && percent) {
         s.target[percent - firstArgument] = '\0';
@@ -196,8 +196,8 @@ static void SplitTargetAndParameters(const char *firstArgument) {
     }
 }
 
-void ParseLaunchSettings(int argc, const char *const *argv) {
-    LaunchSettings &s = launchSettings;
+void ParseLaunchSettings(int argc, const char* const* argv) {
+    LaunchSettings& s = launchSettings;
     memset(&s, 0, sizeof s);
     if (argc <= 1) {
         return;
@@ -210,7 +210,7 @@ void ParseLaunchSettings(int argc, const char *const *argv) {
     // positional arguments are counted without them.
     int position = 2;
     for (int i = 2; i < argc; i++) {
-        const char *argument = argv[i];
+        const char* argument = argv[i];
         if (IsDisplayOption(argument)) {
             CopyCut(s.displayText, kDisplayTextCapacity, argument + 2);
         } else if (position == 2) {

@@ -24,10 +24,10 @@ extern LaunchSettings launchSettings;
 
 // Fills launchSettings from the argument vector (element 0, the program name, is never read).
 // Never fails: missing arguments leave their fields empty.
-void ParseLaunchSettings(int argc, const char *const *argv);
+void ParseLaunchSettings(int argc, const char* const* argv);
 
 // Decimal value with the C runtime's atoi rules; wraps on overflow like 32-bit two's complement.
-int32_t ParseIconIndex(const char *text);
+int32_t ParseIconIndex(const char* text);
 
 // Sizes needed to split a command line: the argument count (program name included)
 // and the bytes of all argument texts with their terminators.
@@ -38,10 +38,10 @@ struct CommandLineSize {
 
 // isLeadByte is a 256-entry table of the ANSI code page's lead bytes, or null for a
 // single-byte code page.
-CommandLineSize MeasureCommandLine(const char *line, const bool *isLeadByte);
+CommandLineSize MeasureCommandLine(const char* line, const bool* isLeadByte);
 
 // Splits line into argv (argumentCount entries plus a terminating null) with the texts
 // stored in text (textBytes long), both sized by MeasureCommandLine. line is not changed.
-void SplitCommandLine(const char *line, const bool *isLeadByte, char **argv, char *text);
+void SplitCommandLine(const char* line, const bool* isLeadByte, char** argv, char* text);
 
 #endif

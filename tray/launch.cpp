@@ -9,7 +9,7 @@
 const char kLaunchErrorText[] = "Error by execute program";
 
 void LaunchTarget() {
-    const LaunchSettings &s = launchSettings;
+    const LaunchSettings& s = launchSettings;
     char directory[kTargetCapacity] = {};
     bool hasDirectory = DeriveWorkingDirectory(s.target, directory);
     HINSTANCE result = ShellExecuteA(trayState.mainWindow, NULL, s.target, s.parameters,

@@ -12,7 +12,7 @@ const size_t kTipScratchCapacity = 300;
 const size_t kTipShortLimit = 56; // "Start: " (7) + 56 = 63
 const size_t kTipTailLength = 53; // "Start: ..." (10) + 53 = 63
 
-static void FormatTip(char (&scratch)[kTipScratchCapacity], const char *format, const char *text) {
+static void FormatTip(char (&scratch)[kTipScratchCapacity], const char* format, const char* text) {
 #ifdef _WIN32
     wsprintfA(scratch, format, text);
 #else
@@ -20,7 +20,7 @@ static void FormatTip(char (&scratch)[kTipScratchCapacity], const char *format, 
 #endif
 }
 
-void ComposeTipText(const char *displayText, char (&tip)[kTipCapacity]) {
+void ComposeTipText(const char* displayText, char (&tip)[kTipCapacity]) {
     char scratch[kTipScratchCapacity] = {};
     size_t length = strlen(displayText);
     if (length <= kTipShortLimit) {

@@ -9,6 +9,6 @@ const size_t kTipCapacity = 64;
 
 // Composes the tip for displayText; the result always fits kTipCapacity. Longer texts
 // keep their end, which is usually the file name.
-void ComposeTipText(const char *displayText, char (&tip)[kTipCapacity]);
+void ComposeTipText(const char* displayText, char (&tip)[kTipCapacity]);
 
 #endif

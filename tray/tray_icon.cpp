@@ -24,7 +24,7 @@ static_assert(sizeof(TrayIconRecord) == 88, "the 32-bit first-form record is 88 
 #endif
 
 static HICON ChooseIcon() {
-    const LaunchSettings &s = launchSettings;
+    const LaunchSettings& s = launchSettings;
     HICON icon = NULL;
     if (s.iconFile[0] != '\0') {
         icon =
@@ -40,7 +40,7 @@ static HICON ChooseIcon() {
     return icon;
 }
 
-static void FillRecord(TrayIconRecord *record) {
+static void FillRecord(TrayIconRecord* record) {
     record->cbSize = sizeof *record;
     record->hWnd = trayState.mainWindow;
     record->uID = kTrayIconId;
@@ -56,11 +56,11 @@ void AddTrayIcon() {
     FillRecord(&record);
     record.hIcon = ChooseIcon();
     ComposeTipText(launchSettings.displayText, record.szTip);
-    Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA *>(&record));
+    Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA*>(&record));
 }
 
 void RemoveTrayIcon() {
     TrayIconRecord record = {};
     FillRecord(&record);
-    Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<NOTIFYICONDATAA *>(&record));
+    Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<NOTIFYICONDATAA*>(&record));
 }

@@ -3,11 +3,11 @@
 
 #include <string.h>
 
-bool DeriveWorkingDirectory(const char *target, char (&directory)[kTargetCapacity]) {
+bool DeriveWorkingDirectory(const char* target, char (&directory)[kTargetCapacity]) {
     size_t length = strnlen(target, kTargetCapacity - 1);
     memcpy(directory, target, length);
     directory[length] = '\0';
-    char *lastBackslash = strrchr(directory, '\\');
+    char* lastBackslash = strrchr(directory, '\\');
     if (!lastBackslash) {
         return false;
     }

@@ -7,6 +7,6 @@
 // Writes the part of target before its last backslash into directory and returns true;
 // returns false when target has no backslash. directory belongs to the caller, so a
 // nested launch while a message box is open cannot disturb it.
-bool DeriveWorkingDirectory(const char *target, char (&directory)[kTargetCapacity]);
+bool DeriveWorkingDirectory(const char* target, char (&directory)[kTargetCapacity]);
 
 #endif

@@ -4,15 +4,15 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-static std::string Environment(const char *name) {
+static std::string Environment(const char* name) {
     char value[4096] = {};
     DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
     return length > 0 && length < sizeof value ? value : "";
 }
 
-std::string WindowsPath(const std::string &path) {
+std::string WindowsPath(const std::string& path) {
     std::string result = path;
-    for (char &c : result) {
+    for (char& c : result) {
         if (c == '/') {
             c = '\\';
         }
@@ -47,8 +47,8 @@ TrayProcess::~TrayProcess() {
     }
 }
 
-bool TrayProcess::Start(const std::string &arguments, const char *currentDirectory,
-                        const std::string &program) {
+bool TrayProcess::Start(const std::string& arguments, const char* currentDirectory,
+                        const std::string& program) {
     std::string line = "\"" + program + "\"";
     if (!arguments.empty()) {
         line += " " + arguments;
@@ -85,13 +85,13 @@ bool TrayProcess::IsRunning() const {
 
 struct WindowSearch {
     DWORD processId;
-    const char *className;
-    const char *title;
+    const char* className;
+    const char* title;
     HWND found;
 };
 
 static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    WindowSearch *search = reinterpret_cast<WindowSearch *>(parameter);
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char className[64] = {}, title[64] = {};
@@ -105,7 +105,7 @@ static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-static HWND WaitForWindow(DWORD processId, const char *className, const char *title, DWORD timeoutMs) {
+static HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
         WindowSearch search = {processId, className, title, NULL};
@@ -126,12 +126,12 @@ HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {
 }
 
 struct TitleSearch {
-    const char *part;
+    const char* part;
     HWND found;
 };
 
 static BOOL CALLBACK MatchTitle(HWND window, LPARAM parameter) {
-    TitleSearch *search = reinterpret_cast<TitleSearch *>(parameter);
+    TitleSearch* search = reinterpret_cast<TitleSearch*>(parameter);
     char title[256] = {};
     GetWindowTextA(window, title, sizeof title);
     if (IsWindowVisible(window) && strstr(title, search->part)) {
@@ -141,7 +141,7 @@ static BOOL CALLBACK MatchTitle(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-HWND WaitForWindowTitled(const char *part, DWORD timeoutMs) {
+HWND WaitForWindowTitled(const char* part, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
         TitleSearch search = {part, NULL};
@@ -159,7 +159,7 @@ std::string ReadWindowText(HWND window, int childId) {
     return text;
 }
 
-std::string MakeFolder(const std::string &name) {
+std::string MakeFolder(const std::string& name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     std::string folder = std::string(temp) + name;
@@ -176,7 +176,7 @@ std::string MakeFolder(const std::string &name) {
     return folder;
 }
 
-void CopyMarkerTo(const std::string &path) {
+void CopyMarkerTo(const std::string& path) {
     CopyFileA(MarkerPath().c_str(), path.c_str(), FALSE);
 }
 
@@ -190,7 +190,7 @@ MarkerLog::~MarkerLog() {
     SetEnvironmentVariableA("TRAYLNCH_MARKER_DIR", NULL);
 }
 
-static std::vector<std::string> ListRecords(const std::string &folder) {
+static std::vector<std::string> ListRecords(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry = {};
     HANDLE find = FindFirstFileA((folder + "\\launch-*.txt").c_str(), &entry);
@@ -207,9 +207,9 @@ size_t MarkerLog::CountLaunches() const {
     return ListRecords(folder).size();
 }
 
-static Launch ReadLaunch(const std::string &path) {
+static Launch ReadLaunch(const std::string& path) {
     Launch launch;
-    FILE *file = fopen(path.c_str(), "rb");
+    FILE* file = fopen(path.c_str(), "rb");
     if (!file) {
         return launch;
     }
@@ -247,7 +247,7 @@ std::vector<Launch> MarkerLog::WaitForLaunches(size_t count, DWORD timeoutMs) co
         Sleep(20);
     }
     std::vector<Launch> launches;
-    for (const std::string &path : ListRecords(folder)) {
+    for (const std::string& path : ListRecords(folder)) {
         launches.push_back(ReadLaunch(path));
     }
     return launches;

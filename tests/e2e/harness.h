@@ -10,7 +10,7 @@
 // Paths handed over by the test registration, as Windows paths.
 std::string TrayLauncherPath();
 std::string MarkerPath();
-std::string WindowsPath(const std::string &unixOrWindowsPath);
+std::string WindowsPath(const std::string& unixOrWindowsPath);
 
 // One running copy of the tray launcher.
 struct TrayProcess {
@@ -18,8 +18,8 @@ struct TrayProcess {
     HWND window = NULL;
 
     ~TrayProcess();
-    bool Start(const std::string &arguments, const char *currentDirectory = nullptr,
-               const std::string &program = TrayLauncherPath());
+    bool Start(const std::string& arguments, const char* currentDirectory = nullptr,
+               const std::string& program = TrayLauncherPath());
     // Posts a notification-area callback carrying mouseMessage, as the shell does.
     void Notify(LPARAM mouseMessage) const;
     // Exit status, or STILL_ACTIVE when it has not ended within timeoutMs.
@@ -47,7 +47,7 @@ class MarkerLog {
     // Waits until at least count launches are recorded, then returns all of them.
     std::vector<Launch> WaitForLaunches(size_t count, DWORD timeoutMs) const;
     size_t CountLaunches() const;
-    const std::string &Folder() const {
+    const std::string& Folder() const {
         return folder;
     }
 
@@ -56,10 +56,10 @@ class MarkerLog {
 };
 
 // A folder under the prefix's temporary folder, created fresh.
-std::string MakeFolder(const std::string &name);
-void CopyMarkerTo(const std::string &path);
+std::string MakeFolder(const std::string& name);
+void CopyMarkerTo(const std::string& path);
 std::string ReadWindowText(HWND window, int childId);
 // A visible top-level window of any process whose title contains part, or NULL.
-HWND WaitForWindowTitled(const char *part, DWORD timeoutMs);
+HWND WaitForWindowTitled(const char* part, DWORD timeoutMs);
 
 #endif

@@ -7,15 +7,15 @@ namespace {
 
 const DWORD kLaunchTimeoutMs = 20000;
 
-std::string FolderOf(const std::string &path) {
+std::string FolderOf(const std::string& path) {
     return path.substr(0, path.rfind('\\'));
 }
 
-bool EndsWith(const std::string &text, const std::string &tail) {
+bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-Launch LaunchOnce(const std::string &arguments, const char *currentDirectory = nullptr) {
+Launch LaunchOnce(const std::string& arguments, const char* currentDirectory = nullptr) {
     MarkerLog log;
     TrayProcess tray;
     EXPECT_TRUE(tray.Start(arguments, currentDirectory));
@@ -122,7 +122,7 @@ TEST(Launch, FolderTargetOpensWithoutError) {
     EXPECT_EQ(0u, tray.WaitForExit(kLaunchTimeoutMs));
 }
 
-void ExpectErrorBoxEachTime(const std::string &arguments) {
+void ExpectErrorBoxEachTime(const std::string& arguments) {
     TrayProcess tray;
     ASSERT_TRUE(tray.Start(arguments));
     for (int attempt = 0; attempt < 2; attempt++) {

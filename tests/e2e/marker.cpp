@@ -22,7 +22,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     char temporary[MAX_PATH * 2] = {};
     snprintf(temporary, sizeof temporary, "%s\\%lu.tmp", directory, GetCurrentProcessId());
-    FILE *file = fopen(temporary, "wb");
+    FILE* file = fopen(temporary, "wb");
     if (!file) {
         return 3;
     }

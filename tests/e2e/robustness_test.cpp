@@ -9,17 +9,17 @@ namespace {
 
 const DWORD kTimeoutMs = 30000;
 
-std::string Quoted(const std::string &text) {
+std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
 // Ends the copy the way a user does and expects the status 0.
-void EndWithRightDoubleClick(TrayProcess &tray) {
+void EndWithRightDoubleClick(TrayProcess& tray) {
     tray.Notify(WM_RBUTTONDBLCLK);
     EXPECT_EQ(0u, tray.WaitForExit(kTimeoutMs));
 }
 
-void ExpectErrorBoxAndDismiss(TrayProcess &tray) {
+void ExpectErrorBoxAndDismiss(TrayProcess& tray) {
     tray.Notify(WM_LBUTTONDOWN);
     HWND box = tray.WaitForErrorBox(kTimeoutMs);
     ASSERT_NE(nullptr, box);
@@ -88,7 +88,7 @@ TEST(ExtremeCommandLines, ControlAndHighBytesPassThrough) {
     tray.Notify(WM_LBUTTONDOWN);
     std::vector<Launch> launches = log.WaitForLaunches(1, kTimeoutMs);
     ASSERT_EQ(1u, launches.size());
-    const std::string &line = launches[0].commandLine;
+    const std::string& line = launches[0].commandLine;
     EXPECT_EQ(parameters, line.substr(line.size() - parameters.size())) << line;
     EndWithRightDoubleClick(tray);
 }
@@ -101,10 +101,10 @@ TEST(Load, TwentyCopiesSideBySide) {
             EXPECT_NE(copies[j].window, copies[i].window);
         }
     }
-    for (TrayProcess &copy : copies) {
+    for (TrayProcess& copy : copies) {
         copy.Notify(WM_RBUTTONDBLCLK);
     }
-    for (TrayProcess &copy : copies) {
+    for (TrayProcess& copy : copies) {
         EXPECT_EQ(0u, copy.WaitForExit(kTimeoutMs));
         EXPECT_FALSE(copy.IsRunning());
     }
@@ -114,7 +114,7 @@ TEST(Load, TwentyCopiesSideBySide) {
 SIZE_T PrivateBytes(HANDLE process) {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters), sizeof counters);
+    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
@@ -152,14 +152,14 @@ TEST(Faults, BrokenIconFilesFallBackAndRun) {
     HANDLE empty =
         CreateFileA((folder + "\\empty.ico").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     CloseHandle(empty);
-    FILE *garbage = fopen((folder + "\\garbage.ico").c_str(), "wb");
+    FILE* garbage = fopen((folder + "\\garbage.ico").c_str(), "wb");
     ASSERT_NE(nullptr, garbage);
     // An icon directory header that promises images far beyond the end of the file.
     const unsigned char header[] = {0, 0,    1, 0,    0xff, 0xff, 0x30, 0x30, 0, 0, 1,
                                     0, 0x20, 0, 0xff, 0xff, 0xff, 0x7f, 0x16, 0, 0, 0};
     fwrite(header, 1, sizeof header, garbage);
     fclose(garbage);
-    for (const char *icon : {"missing.ico", "empty.ico", "garbage.ico"}) {
+    for (const char* icon : {"missing.ico", "empty.ico", "garbage.ico"}) {
         TrayProcess tray;
         ASSERT_TRUE(tray.Start("C:\\windows\\notepad.exe 0 " + Quoted(folder + "\\" + icon))) << icon;
         Sleep(300);
@@ -170,13 +170,13 @@ TEST(Faults, BrokenIconFilesFallBackAndRun) {
 
 TEST(Faults, UnopenableTargetsShowTheBox) {
     std::string folder = MakeFolder("unopenable");
-    FILE *data = fopen((folder + "\\data.unknownext").c_str(), "wb");
+    FILE* data = fopen((folder + "\\data.unknownext").c_str(), "wb");
     fputs("no program is associated with this", data);
     fclose(data);
-    FILE *corrupt = fopen((folder + "\\corrupt.exe").c_str(), "wb");
+    FILE* corrupt = fopen((folder + "\\corrupt.exe").c_str(), "wb");
     fputs("MZ but nothing an executable needs", corrupt);
     fclose(corrupt);
-    for (const char *target : {"data.unknownext", "corrupt.exe"}) {
+    for (const char* target : {"data.unknownext", "corrupt.exe"}) {
         TrayProcess tray;
         ASSERT_TRUE(tray.Start(Quoted(folder + "\\" + target)));
         ExpectErrorBoxAndDismiss(tray);
@@ -192,7 +192,7 @@ int CountErrorBoxes(DWORD processId) {
     } count = {processId, 0};
     EnumWindows(
         [](HWND window, LPARAM parameter) -> BOOL {
-            Count *c = reinterpret_cast<Count *>(parameter);
+            Count* c = reinterpret_cast<Count*>(parameter);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
             char className[16] = {};

@@ -23,11 +23,11 @@
 namespace {
 
 struct Split {
-    std::vector<char *> argv;
+    std::vector<char*> argv;
     std::vector<char> text;
 };
 
-void SplitLine(const char *line, const bool *isLeadByte, Split *split) {
+void SplitLine(const char* line, const bool* isLeadByte, Split* split) {
     CommandLineSize size = MeasureCommandLine(line, isLeadByte);
     REQUIRE(size.argumentCount >= 1);
     REQUIRE(size.textBytes <= 2 * strlen(line) + 2);
@@ -35,9 +35,9 @@ void SplitLine(const char *line, const bool *isLeadByte, Split *split) {
     split->text.assign(size.textBytes, '\x7f');
     SplitCommandLine(line, isLeadByte, split->argv.data(), split->text.data());
     // Every argument lies inside the text block and is terminated there.
-    const char *end = split->text.data() + split->text.size();
+    const char* end = split->text.data() + split->text.size();
     for (size_t i = 0; i < size.argumentCount; i++) {
-        char *argument = split->argv[i];
+        char* argument = split->argv[i];
         REQUIRE(argument >= split->text.data() && argument < end);
         REQUIRE(memchr(argument, '\0', end - argument) != nullptr);
     }
@@ -45,7 +45,7 @@ void SplitLine(const char *line, const bool *isLeadByte, Split *split) {
 }
 
 // The inverse of the splitting rules: quote an argument so that it splits back unchanged.
-std::string Quote(const std::string &argument) {
+std::string Quote(const std::string& argument) {
     if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
         return argument;
     }
@@ -64,7 +64,7 @@ std::string Quote(const std::string &argument) {
     return quoted + "\"";
 }
 
-void CheckRoundTrip(const Split &split) {
+void CheckRoundTrip(const Split& split) {
     std::string line = "prog";
     for (size_t i = 1; i + 1 < split.argv.size(); i++) {
         line += " " + Quote(split.argv[i]);
@@ -77,9 +77,9 @@ void CheckRoundTrip(const Split &split) {
     }
 }
 
-void CheckSettings(const Split &split) {
+void CheckSettings(const Split& split) {
     ParseLaunchSettings(static_cast<int>(split.argv.size() - 1), split.argv.data());
-    const LaunchSettings &s = launchSettings;
+    const LaunchSettings& s = launchSettings;
     REQUIRE(strnlen(s.target, kTargetCapacity) < kTargetCapacity);
     REQUIRE(strnlen(s.parameters, kParametersCapacity) < kParametersCapacity);
     REQUIRE(strnlen(s.displayText, kDisplayTextCapacity) < kDisplayTextCapacity);
@@ -87,7 +87,7 @@ void CheckSettings(const Split &split) {
     REQUIRE(strchr(s.target, '%') == nullptr);
     if (split.argv.size() > 2) {
         // The target is the first argument's text before its first '%', or nothing at all.
-        const char *first = split.argv[1];
+        const char* first = split.argv[1];
         size_t targetLength = strlen(s.target);
         REQUIRE(strncmp(first, s.target, targetLength) == 0);
         REQUIRE(targetLength == 0 || first[targetLength] == '\0' || first[targetLength] == '%');
@@ -112,7 +112,7 @@ void CheckSettings(const Split &split) {
 } // namespace
 
 // First byte: bit 0 selects a double-byte lead-byte table. The rest is the command line.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
@@ -127,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
         ready = true;
     }
-    const bool *isLeadByte = (data[0] & 1) ? shiftJis : nullptr;
-    std::string line(reinterpret_cast<const char *>(data + 1), size - 1);
+    const bool* isLeadByte = (data[0] & 1) ? shiftJis : nullptr;
+    std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
     line = line.substr(0, strlen(line.c_str()));
 
     Split split;

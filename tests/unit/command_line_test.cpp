@@ -8,10 +8,10 @@
 
 namespace {
 
-std::vector<std::string> Split(const std::string &line, const bool *isLeadByte = nullptr) {
+std::vector<std::string> Split(const std::string& line, const bool* isLeadByte = nullptr) {
     CommandLineSize size = MeasureCommandLine(line.c_str(), isLeadByte);
     // Exactly the measured sizes, so a sanitizer catches any byte written past them.
-    std::vector<char *> argv(size.argumentCount + 1, reinterpret_cast<char *>(1));
+    std::vector<char*> argv(size.argumentCount + 1, reinterpret_cast<char*>(1));
     std::vector<char> text(size.textBytes);
     SplitCommandLine(line.c_str(), isLeadByte, argv.data(), text.data());
     EXPECT_EQ(nullptr, argv[size.argumentCount]);
@@ -26,7 +26,7 @@ std::vector<std::string> Split(const std::string &line, const bool *isLeadByte =
 }
 
 struct SplitCase {
-    const char *line;
+    const char* line;
     std::vector<std::string> expected; // program name first
 };
 
@@ -68,7 +68,7 @@ const SplitCase kSplitCases[] = {
 };
 
 TEST(CommandLineSplit, FollowsTheClassicRules) {
-    for (const SplitCase &c : kSplitCases) {
+    for (const SplitCase& c : kSplitCases) {
         EXPECT_EQ(c.expected, Split(c.line)) << "line: [" << c.line << "]";
     }
 }
@@ -86,7 +86,7 @@ struct ShiftJisLeadBytes {
 TEST(CommandLineSplit, TrailBytesAreNeverSyntax) {
     ShiftJisLeadBytes sjis;
     struct Case {
-        const char *line;
+        const char* line;
         std::vector<std::string> withTable;
         std::vector<std::string> withoutTable;
     } cases[] = {
@@ -105,7 +105,7 @@ TEST(CommandLineSplit, TrailBytesAreNeverSyntax) {
         {"p a\x81", {"p", "a\x81"}, {"p", "a\x81"}},
         {"p \"\x81", {"p", "\x81"}, {"p", "\x81"}},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(c.withTable, Split(c.line, sjis.table)) << "line: [" << c.line << "]";
         EXPECT_EQ(c.withoutTable, Split(c.line)) << "line: [" << c.line << "]";
     }

@@ -8,9 +8,9 @@
 
 namespace {
 
-const LaunchSettings &Parse(std::vector<std::string> arguments) {
-    std::vector<const char *> argv = {"traylnch.exe"};
-    for (const std::string &argument : arguments) {
+const LaunchSettings& Parse(std::vector<std::string> arguments) {
+    std::vector<const char*> argv = {"traylnch.exe"};
+    for (const std::string& argument : arguments) {
         argv.push_back(argument.c_str());
     }
     argv.push_back(nullptr);
@@ -20,17 +20,17 @@ const LaunchSettings &Parse(std::vector<std::string> arguments) {
 
 struct SettingsCase {
     std::vector<std::string> arguments;
-    const char *target;
-    const char *parameters;
-    const char *displayText;
+    const char* target;
+    const char* parameters;
+    const char* displayText;
     int32_t iconIndex;
-    const char *iconFile;
+    const char* iconFile;
 };
 
-void ExpectSettings(const SettingsCase &c) {
-    const LaunchSettings &s = Parse(c.arguments);
+void ExpectSettings(const SettingsCase& c) {
+    const LaunchSettings& s = Parse(c.arguments);
     std::string label;
-    for (const std::string &argument : c.arguments) {
+    for (const std::string& argument : c.arguments) {
         label += "[" + argument + "]";
     }
     EXPECT_STREQ(c.target, s.target) << label;
@@ -63,7 +63,7 @@ TEST(LaunchSettings, WorkedCases) {
          0,
          ""},
     };
-    for (const SettingsCase &c : cases) {
+    for (const SettingsCase& c : cases) {
         ExpectSettings(c);
     }
 }
@@ -89,7 +89,7 @@ TEST(LaunchSettings, DisplayOptions) {
         {{"", "", ""}, "", "", "", 0, ""},
         {{"t", "", "-dZ", ""}, "t", "", "Z", 0, ""},
     };
-    for (const SettingsCase &c : cases) {
+    for (const SettingsCase& c : cases) {
         ExpectSettings(c);
     }
 }
@@ -105,7 +105,7 @@ TEST(LaunchSettings, ParametersSplitAtTheFirstPercent) {
          0,
          ""},
     };
-    for (const SettingsCase &c : cases) {
+    for (const SettingsCase& c : cases) {
         ExpectSettings(c);
     }
 }
@@ -117,7 +117,7 @@ TEST(LaunchSettings, ParsingTwiceStartsAfresh) {
 
 TEST(IconIndex, FollowsAtoi) {
     const struct {
-        const char *text;
+        const char* text;
         int32_t value;
     } cases[] = {
         {"0", 0},
@@ -146,7 +146,7 @@ TEST(IconIndex, FollowsAtoi) {
         {"99999999999999999999", 1661992959},
         {"-99999999999999999999", -1661992959},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(c.value, ParseIconIndex(c.text)) << "[" << c.text << "]";
     }
 }
@@ -166,11 +166,11 @@ TEST(Capacities, OverlongTargetAndParametersLeaveBothEmpty) {
     EXPECT_STREQ("", Parse({fitTarget + "t"}).target);
     EXPECT_STREQ("", Parse({fitTarget + "%"}).target);
 
-    const LaunchSettings &fits = Parse({"a%" + fitParameters});
+    const LaunchSettings& fits = Parse({"a%" + fitParameters});
     EXPECT_STREQ("a", fits.target);
     EXPECT_EQ(fitParameters, fits.parameters);
 
-    const LaunchSettings &tooLong = Parse({"a%" + fitParameters + "p", "3", "i.ico"});
+    const LaunchSettings& tooLong = Parse({"a%" + fitParameters + "p", "3", "i.ico"});
     EXPECT_STREQ("", tooLong.target);
     EXPECT_STREQ("", tooLong.parameters);
     EXPECT_EQ(3, tooLong.iconIndex);
@@ -203,7 +203,7 @@ TEST(Capacities, ManyArgumentsAreScannedSafely) {
     for (int i = 0; i < 5000; i++) {
         many.push_back("-d" + std::to_string(i));
     }
-    const LaunchSettings &s = Parse(many);
+    const LaunchSettings& s = Parse(many);
     EXPECT_STREQ("4999", s.displayText);
     EXPECT_STREQ("f.ico", s.iconFile);
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string Tip(const std::string &displayText) {
+std::string Tip(const std::string& displayText) {
     char tip[kTipCapacity];
     memset(tip, 'x', sizeof tip);
     ComposeTipText(displayText.c_str(), tip);
@@ -40,9 +40,9 @@ TEST(TipText, LongTextsKeepTheirEnd) {
 }
 
 struct DirectoryCase {
-    const char *target;
+    const char* target;
     bool hasDirectory;
-    const char *directory;
+    const char* directory;
 };
 
 TEST(WorkingDirectory, IsTheTargetsFolder) {
@@ -64,7 +64,7 @@ TEST(WorkingDirectory, IsTheTargetsFolder) {
         {"C:edit.exe", false, ""},
         {"", false, ""},
     };
-    for (const DirectoryCase &c : cases) {
+    for (const DirectoryCase& c : cases) {
         char directory[kTargetCapacity];
         memset(directory, 'x', sizeof directory);
         EXPECT_EQ(c.hasDirectory, DeriveWorkingDirectory(c.target, directory)) << c.target;
