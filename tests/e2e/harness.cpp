@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <functional>
+
 static std::string Environment(const char* name) {
     char value[4096] = {};
     DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
@@ -83,74 +85,62 @@ bool TrayProcess::IsRunning() const {
     return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    const char* className;
-    const char* title;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[64] = {}, title[64] = {};
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (owner == search->processId && strcmp(className, search->className) == 0 &&
-        strcmp(title, search->title) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs) {
+// Polls the top-level windows until one satisfies matches, or timeoutMs has passed.
+static HWND WaitForWindow(const std::function<bool(HWND)>& matches, DWORD timeoutMs) {
+    struct Search {
+        const std::function<bool(HWND)>* matches;
+        HWND found;
+    };
     DWORD start = GetTickCount();
     for (;;) {
-        WindowSearch search = {processId, className, title, NULL};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        Search search = {&matches, NULL};
+        EnumWindows(
+            [](HWND window, LPARAM parameter) -> BOOL {
+                Search* s = reinterpret_cast<Search*>(parameter);
+                if ((*s->matches)(window)) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
         if (search.found || GetTickCount() - start > timeoutMs) {
             return search.found;
         }
         Sleep(20);
     }
+}
+
+static HWND WaitForProcessWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs) {
+    return WaitForWindow(
+        [&](HWND window) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char actualClass[64] = {}, actualTitle[64] = {};
+            GetClassNameA(window, actualClass, sizeof actualClass);
+            GetWindowTextA(window, actualTitle, sizeof actualTitle);
+            return owner == processId && strcmp(actualClass, className) == 0 &&
+                   strcmp(actualTitle, title) == 0;
+        },
+        timeoutMs);
 }
 
 HWND FindTrayWindow(DWORD processId, DWORD timeoutMs) {
-    return WaitForWindow(processId, "TrayLnch", "TrayLnch", timeoutMs);
+    return WaitForProcessWindow(processId, "TrayLnch", "TrayLnch", timeoutMs);
 }
 
 HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {
-    return WaitForWindow(info.dwProcessId, "#32770", "TrayLnch", timeoutMs);
-}
-
-struct TitleSearch {
-    const char* part;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchTitle(HWND window, LPARAM parameter) {
-    TitleSearch* search = reinterpret_cast<TitleSearch*>(parameter);
-    char title[256] = {};
-    GetWindowTextA(window, title, sizeof title);
-    if (IsWindowVisible(window) && strstr(title, search->part)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    return WaitForProcessWindow(info.dwProcessId, "#32770", "TrayLnch", timeoutMs);
 }
 
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        TitleSearch search = {part, NULL};
-        EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
-        if (search.found || GetTickCount() - start > timeoutMs) {
-            return search.found;
-        }
-        Sleep(20);
-    }
+    return WaitForWindow(
+        [&](HWND window) {
+            char title[256] = {};
+            GetWindowTextA(window, title, sizeof title);
+            return IsWindowVisible(window) && strstr(title, part) != nullptr;
+        },
+        timeoutMs);
 }
 
 std::string ReadWindowText(HWND window, int childId) {
