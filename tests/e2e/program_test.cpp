@@ -44,14 +44,6 @@ TEST(WaysOut, ClosingTheWindowEndsWithZero) {
     EXPECT_EQ(0u, tray.WaitForExit(kExitTimeoutMs));
 }
 
-TEST(WaysOut, DestroyWithoutIconStillEndsWithZero) {
-    // An unusable icon file and no arguments behind it: the program still runs and ends.
-    TrayProcess tray;
-    ASSERT_TRUE(tray.Start("nothing-here.exe 0 Z:\\nonexistent\\icon.ico"));
-    PostMessageA(tray.window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, tray.WaitForExit(kExitTimeoutMs));
-}
-
 TEST(Callbacks, OtherMouseMessagesDoNothing) {
     MarkerLog log;
     TrayProcess tray;
