@@ -149,6 +149,19 @@ std::string ReadWindowText(HWND window, int childId) {
     return text;
 }
 
+DismissedBox DismissErrorBox(HWND box) {
+    DismissedBox result;
+    result.text = ReadWindowText(box, 0xFFFF);
+    result.onlyOk = GetDlgItem(box, IDOK) != NULL && GetDlgItem(box, IDCANCEL) == NULL;
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    DWORD start = GetTickCount();
+    while (IsWindow(box) && GetTickCount() - start < 5000) {
+        Sleep(20);
+    }
+    result.closed = !IsWindow(box);
+    return result;
+}
+
 std::string MakeFolder(const std::string& name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);

@@ -59,6 +59,14 @@ class MarkerLog {
 std::string MakeFolder(const std::string& name);
 void CopyMarkerTo(const std::string& path);
 std::string ReadWindowText(HWND window, int childId);
+
+// What an error box showed, and whether pressing its OK button closed it.
+struct DismissedBox {
+    std::string text;
+    bool onlyOk = false;
+    bool closed = false;
+};
+DismissedBox DismissErrorBox(HWND box);
 // A visible top-level window of any process whose title contains part, or NULL.
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs);
 

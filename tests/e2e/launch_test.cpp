@@ -114,15 +114,10 @@ void ExpectErrorBoxEachTime(const std::string& arguments) {
         tray.Notify(WM_LBUTTONDOWN);
         HWND box = tray.WaitForErrorBox(kLaunchTimeoutMs);
         ASSERT_NE(nullptr, box) << "attempt " << attempt;
-        EXPECT_EQ("Error by execute program", ReadWindowText(box, 0xFFFF));
-        // A single OK button.
-        EXPECT_EQ(nullptr, GetDlgItem(box, IDCANCEL));
-        SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        DWORD start = GetTickCount();
-        while (IsWindow(box) && GetTickCount() - start < 5000) {
-            Sleep(20);
-        }
-        EXPECT_FALSE(IsWindow(box));
+        DismissedBox dismissed = DismissErrorBox(box);
+        EXPECT_EQ("Error by execute program", dismissed.text);
+        EXPECT_TRUE(dismissed.onlyOk);
+        EXPECT_TRUE(dismissed.closed);
         EXPECT_TRUE(tray.IsRunning());
     }
     tray.Notify(WM_RBUTTONDBLCLK);

@@ -23,8 +23,9 @@ void ExpectErrorBoxAndDismiss(TrayProcess& tray) {
     tray.Notify(WM_LBUTTONDOWN);
     HWND box = tray.WaitForErrorBox(kTimeoutMs);
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ("Error by execute program", ReadWindowText(box, 0xFFFF));
-    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    DismissedBox dismissed = DismissErrorBox(box);
+    EXPECT_EQ("Error by execute program", dismissed.text);
+    EXPECT_TRUE(dismissed.closed);
 }
 
 TEST(ExtremeCommandLines, NearTheLengthLimit) {

@@ -39,14 +39,26 @@ wait_for() {
 
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
+# Finds the icon by a colour of its picture: sets window and position.
+locate() {
+    window=$(tray_window) && [ -n "$window" ] && position=$(find_colour "$window" "$1") && [ -n "$position" ]
+}
+
+# Waits for the program to end (killing it if it does not) and checks its status.
+check_ended_with_zero() {
+    wait_for 100 ended || kill -9 "$pid"
+    wait "$pid"
+    local status=$?
+    check "$1: exit status 0 (was $status)" "[ $status = 0 ]"
+}
+
 export TRAYLNCH_MARKER_DIR
 TRAYLNCH_MARKER_DIR=$(winpath "$work")
 "$wine" "$exe" "$(winpath "$marker")%clicked by xdotool" 0 "$(winpath "$work/red.ico")" "-dReal clicks" &
 pid=$!
 
 position=""
-locate() { window=$(tray_window) && [ -n "$window" ] && position=$(find_colour "$window" '#ff0000') && [ -n "$position" ]; }
-check "the icon from the icon file shows in the tray" "wait_for 150 locate"
+check "the icon from the icon file shows in the tray" "wait_for 150 locate '#ff0000'"
 if [ -n "$position" ]; then
     read -r x y <<<"$position"
     xdotool mousemove --window "$window" "$x" "$y"
@@ -62,10 +74,7 @@ if [ -n "$position" ]; then
     xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
     check "a real right double-click ends the program" "wait_for 100 ended"
 fi
-wait_for 10 ended || kill -9 "$pid"
-wait "$pid"
-status=$?
-check "exit status 0 (was $status)" "[ $status = 0 ]"
+check_ended_with_zero "real clicks"
 
 # Without a usable icon the built-in question mark shows (its 32x32 image, scaled by the
 # tray): a document has no icon of its own, and icon files that are missing, empty or
@@ -81,18 +90,14 @@ for case in "document:$(winpath "$work/notes.txt")" \
     read -r -a arguments <<<"${case#*:}"
     "$wine" "$exe" "${arguments[@]}" -dBuilt-in &
     pid=$!
-    black=""
-    locate_black() { window=$(tray_window) && [ -n "$window" ] && black=$(find_colour "$window" '#000000') && [ -n "$black" ]; }
-    check "$name: the built-in icon shows" "wait_for 150 locate_black"
+    position=""
+    check "$name: the built-in icon shows" "wait_for 150 locate '#000000'"
     import -window "$(tray_window)" "$artifacts/tray-builtin-${name// /-}.png" 2>/dev/null
-    if [ -n "$black" ]; then
-        read -r x y <<<"$black"
+    if [ -n "$position" ]; then
+        read -r x y <<<"$position"
         xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
     fi
-    wait_for 100 ended || kill -9 "$pid"
-    wait "$pid"
-    status=$?
-    check "$name: exit status 0 (was $status)" "[ $status = 0 ]"
+    check_ended_with_zero "$name"
 done
 
 rm -rf "$work"
