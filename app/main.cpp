@@ -7,6 +7,20 @@
 #include "../settings/launch_settings.h"
 
 TrayState trayState;
+bool ansiLeadBytes[256];
+
+// One call gives all lead-byte ranges; a single-byte code page has none.
+static void ReadAnsiLeadBytes() {
+    CPINFO info = {};
+    if (!GetCPInfo(CP_ACP, &info)) {
+        return;
+    }
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+        for (int byte = info.LeadByte[i]; byte <= info.LeadByte[i + 1]; byte++) {
+            ansiLeadBytes[byte] = true;
+        }
+    }
+}
 
 // C runtimes disagree on how "" inside quotes splits, so the program splits its own
 // command line instead of trusting argv, and behaves alike on every runtime.
@@ -18,17 +32,13 @@ static char** SplitProcessCommandLine(int* argc) {
         GetModuleFileNameA(NULL, moduleName, MAX_PATH - 1);
         line = moduleName;
     }
-    bool isLeadByte[256] = {};
-    for (int byte = 0; byte < 256; byte++) {
-        isLeadByte[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
-    }
-    CommandLineSize size = MeasureCommandLine(line, isLeadByte);
+    CommandLineSize size = MeasureCommandLine(line, ansiLeadBytes);
     size_t vectorBytes = (size.argumentCount + 1) * sizeof(char*);
     char** argv = static_cast<char**>(malloc(vectorBytes + size.textBytes));
     if (!argv) {
         return NULL;
     }
-    SplitCommandLine(line, isLeadByte, argv, reinterpret_cast<char*>(argv) + vectorBytes);
+    SplitCommandLine(line, ansiLeadBytes, argv, reinterpret_cast<char*>(argv) + vectorBytes);
     *argc = size.argumentCount > INT_MAX ? INT_MAX : static_cast<int>(size.argumentCount);
     return argv;
 }
@@ -62,6 +72,7 @@ static LRESULT CALLBACK TrayWndProc(HWND window, UINT message, WPARAM wParam, LP
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Stands in for the runtime's own start-up split, so a failure here ends the
     // process the way the runtime's would.
+    ReadAnsiLeadBytes();
     int argc = 0;
     char** argv = SplitProcessCommandLine(&argc);
     if (!argv) {
@@ -88,7 +99,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     trayState.mainWindow = window;
 
-    ParseLaunchSettings(argc, argv);
+    ParseLaunchSettings(argc, argv, ansiLeadBytes);
     AddTrayIcon();
 
     MSG message = {};

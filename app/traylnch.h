@@ -20,6 +20,10 @@ struct TrayState {
 // Process-wide; complete before the message loop starts.
 extern TrayState trayState;
 
+// The ANSI code page's lead bytes, for every rule that walks a text: filled once, first
+// thing, and only read afterwards.
+extern bool ansiLeadBytes[256];
+
 void AddTrayIcon();
 void RemoveTrayIcon();
 void LaunchTarget();

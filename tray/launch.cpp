@@ -11,7 +11,7 @@ const char kLaunchErrorText[] = "Error by execute program";
 void LaunchTarget() {
     const LaunchSettings& s = launchSettings;
     char directory[kTargetCapacity] = {};
-    bool hasDirectory = DeriveWorkingDirectory(s.target, directory);
+    bool hasDirectory = DeriveWorkingDirectory(s.target, ansiLeadBytes, directory);
     HINSTANCE result = ShellExecuteA(trayState.mainWindow, NULL, s.target, s.parameters,
                                      hasDirectory ? directory : NULL, SW_SHOWNORMAL);
     // Values up to 32 are error codes; the box is modal, so the icon keeps answering

@@ -20,13 +20,19 @@ static void FormatTip(char (&scratch)[kTipScratchCapacity], const char* format, 
 #endif
 }
 
-void ComposeTipText(const char* displayText, char (&tip)[kTipCapacity]) {
+void ComposeTipText(const char* displayText, const bool* isLeadByte, char (&tip)[kTipCapacity]) {
     char scratch[kTipScratchCapacity] = {};
     size_t length = strlen(displayText);
     if (length <= kTipShortLimit) {
         FormatTip(scratch, "Start: %s", displayText);
     } else {
-        FormatTip(scratch, "Start: ...%s", displayText + length - kTipTailLength);
+        // The tail begins at the first character that starts within the last bytes, so a
+        // double-byte character is never split; it may then be one byte shorter.
+        size_t start = 0;
+        while (start < length - kTipTailLength) {
+            start += CharacterBytes(displayText + start, isLeadByte);
+        }
+        FormatTip(scratch, "Start: ...%s", displayText + start);
     }
     // Both branches are at most 63 characters, so the copy always fits.
     memcpy(tip, scratch, kTipCapacity - 1);

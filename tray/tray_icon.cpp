@@ -55,7 +55,7 @@ void AddTrayIcon() {
     TrayIconRecord record = {};
     FillRecord(&record);
     record.hIcon = ChooseIcon();
-    ComposeTipText(launchSettings.displayText, record.szTip);
+    ComposeTipText(launchSettings.displayText, ansiLeadBytes, record.szTip);
     Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA*>(&record));
 }
 

@@ -1,13 +1,18 @@
-// Working directory: derived from the target's own path, byte by byte.
+// Working directory: derived from the target's own path, character by character.
 #include "working_directory.h"
 
 #include <string.h>
 
-bool DeriveWorkingDirectory(const char* target, char (&directory)[kTargetCapacity]) {
+bool DeriveWorkingDirectory(const char* target, const bool* isLeadByte, char (&directory)[kTargetCapacity]) {
     size_t length = strnlen(target, kTargetCapacity - 1);
     memcpy(directory, target, length);
     directory[length] = '\0';
-    char* lastBackslash = strrchr(directory, '\\');
+    char* lastBackslash = NULL;
+    for (char* p = directory; *p != '\0'; p += CharacterBytes(p, isLeadByte)) {
+        if (*p == '\\') {
+            lastBackslash = p;
+        }
+    }
     if (!lastBackslash) {
         return false;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../contract.h"
 #include "launch_settings.h"
 #include "tip_text.h"
 #include "working_directory.h"
@@ -77,8 +78,31 @@ void CheckRoundTrip(const Split& split) {
     }
 }
 
-void CheckSettings(const Split& split) {
-    ParseLaunchSettings(static_cast<int>(split.argv.size() - 1), split.argv.data());
+// Whether the first length bytes of text are whole characters.
+bool EndsOnBoundary(const char* text, size_t length, const bool* isLeadByte) {
+    size_t position = 0;
+    while (position < length) {
+        position += CharacterBytes(text + position, isLeadByte);
+    }
+    return position == length;
+}
+
+// The display text is a whole-character prefix of the first argument or of an option's text.
+bool IsWholeCharacterPrefix(const char* text, const Split& split, const bool* isLeadByte) {
+    size_t length = strlen(text);
+    for (size_t i = 1; i + 1 < split.argv.size(); i++) {
+        for (const char* source :
+             {split.argv[i], split.argv[i] + (strncmp(split.argv[i], "-d", 2) ? 0 : 2)}) {
+            if (strncmp(source, text, length) == 0 && EndsOnBoundary(source, length, isLeadByte)) {
+                return true;
+            }
+        }
+    }
+    return length == 0;
+}
+
+void CheckSettings(const Split& split, const bool* isLeadByte) {
+    ParseLaunchSettings(static_cast<int>(split.argv.size() - 1), split.argv.data(), isLeadByte);
     const LaunchSettings& s = launchSettings;
     REQUIRE(strnlen(s.target, kTargetCapacity) < kTargetCapacity);
     REQUIRE(strnlen(s.parameters, kParametersCapacity) < kParametersCapacity);
@@ -93,19 +117,32 @@ void CheckSettings(const Split& split) {
         REQUIRE(targetLength == 0 || first[targetLength] == '\0' || first[targetLength] == '%');
     }
 
+    REQUIRE(IsWholeCharacterPrefix(s.displayText, split, isLeadByte));
+
     char tip[kTipCapacity];
-    ComposeTipText(s.displayText, tip);
+    ComposeTipText(s.displayText, isLeadByte, tip);
     REQUIRE(strnlen(tip, kTipCapacity) <= 63);
     REQUIRE(strncmp(tip, "Start: ", 7) == 0);
+    size_t textLength = strlen(s.displayText);
+    if (textLength > 56) {
+        // The tail is the display text's end, from a character boundary within 53 bytes.
+        size_t tailLength = strlen(tip) - 10;
+        REQUIRE(strncmp(tip, "Start: ...", 10) == 0 && tailLength <= 53 && tailLength >= 52);
+        REQUIRE(strcmp(tip + 10, s.displayText + textLength - tailLength) == 0);
+        REQUIRE(EndsOnBoundary(s.displayText, textLength - tailLength, isLeadByte));
+    }
 
     char directory[kTargetCapacity];
-    bool hasDirectory = DeriveWorkingDirectory(s.target, directory);
-    REQUIRE(hasDirectory == (strchr(s.target, '\\') != nullptr));
+    bool hasDirectory = DeriveWorkingDirectory(s.target, isLeadByte, directory);
+    if (!isLeadByte) {
+        REQUIRE(hasDirectory == (strchr(s.target, '\\') != nullptr));
+    }
     size_t length = strnlen(directory, kTargetCapacity);
     REQUIRE(length < kTargetCapacity);
     REQUIRE(strncmp(directory, s.target, length) == 0);
     if (hasDirectory) {
         REQUIRE(s.target[length] == '\\' || directory[length - 1] == '\\');
+        REQUIRE(EndsOnBoundary(s.target, length, isLeadByte));
     }
 }
 
@@ -116,17 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    static bool shiftJis[256];
-    static bool ready = false;
-    if (!ready) {
-        for (int b = 0x81; b <= 0x9f; b++) {
-            shiftJis[b] = true;
-        }
-        for (int b = 0xe0; b <= 0xfc; b++) {
-            shiftJis[b] = true;
-        }
-        ready = true;
-    }
+    static const bool* shiftJis = ShiftJisLeadBytes();
     const bool* isLeadByte = (data[0] & 1) ? shiftJis : nullptr;
     std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
     line = line.substr(0, strlen(line.c_str()));
@@ -136,6 +163,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!isLeadByte) {
         CheckRoundTrip(split);
     }
-    CheckSettings(split);
+    CheckSettings(split, isLeadByte);
     return 0;
 }

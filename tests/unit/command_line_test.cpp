@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "launch_settings.h"
+#include "../contract.h"
+#include "command_line.h"
 
 namespace {
 
@@ -73,18 +74,7 @@ TEST(CommandLineSplit, FollowsTheClassicRules) {
     }
 }
 
-struct ShiftJisLeadBytes {
-    bool table[256] = {};
-    ShiftJisLeadBytes() {
-        for (int b = 0x81; b <= 0x9f; b++)
-            table[b] = true;
-        for (int b = 0xe0; b <= 0xfc; b++)
-            table[b] = true;
-    }
-};
-
 TEST(CommandLineSplit, TrailBytesAreNeverSyntax) {
-    ShiftJisLeadBytes sjis;
     struct Case {
         const char* line;
         std::vector<std::string> withTable;
@@ -106,7 +96,7 @@ TEST(CommandLineSplit, TrailBytesAreNeverSyntax) {
         {"p \"\x81", {"p", "\x81"}, {"p", "\x81"}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.withTable, Split(c.line, sjis.table)) << "line: [" << c.line << "]";
+        EXPECT_EQ(c.withTable, Split(c.line, ShiftJisLeadBytes())) << "line: [" << c.line << "]";
         EXPECT_EQ(c.withoutTable, Split(c.line)) << "line: [" << c.line << "]";
     }
 }

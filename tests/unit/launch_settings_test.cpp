@@ -4,17 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "../contract.h"
 #include "launch_settings.h"
 
 namespace {
 
-const LaunchSettings& Parse(std::vector<std::string> arguments) {
+const LaunchSettings& Parse(std::vector<std::string> arguments, const bool* isLeadByte = nullptr) {
     std::vector<const char*> argv = {"traylnch.exe"};
     for (const std::string& argument : arguments) {
         argv.push_back(argument.c_str());
     }
     argv.push_back(nullptr);
-    ParseLaunchSettings(static_cast<int>(argv.size() - 1), argv.data());
+    ParseLaunchSettings(static_cast<int>(argv.size() - 1), argv.data(), isLeadByte);
     return launchSettings;
 }
 
@@ -160,8 +161,8 @@ TEST(IconIndex, ReadOnlyAfterDisplayOptionsAreRemoved) {
 // reports an error instead of starting a file with a cut name. Icon paths that do not fit
 // are dropped; display texts are cut.
 TEST(Capacities, OverlongTargetAndParametersLeaveBothEmpty) {
-    std::string fitTarget(kTargetCapacity - 1, 't');
-    std::string fitParameters(kParametersCapacity - 1, 'p');
+    std::string fitTarget(kTargetBytes, 't');
+    std::string fitParameters(kFieldBytes, 'p');
     EXPECT_EQ(fitTarget, Parse({fitTarget}).target);
     EXPECT_STREQ("", Parse({fitTarget + "t"}).target);
     EXPECT_STREQ("", Parse({fitTarget + "%"}).target);
@@ -177,25 +178,33 @@ TEST(Capacities, OverlongTargetAndParametersLeaveBothEmpty) {
     EXPECT_STREQ("i.ico", tooLong.iconFile);
 
     // The whole first argument must fit the target field before it is cut at its '%'.
-    std::string shortTarget = "x%" + std::string(kTargetCapacity, 'p');
+    std::string shortTarget = "x%" + std::string(kTargetBytes + 1, 'p');
     EXPECT_STREQ("", Parse({shortTarget}).target);
     EXPECT_STREQ("", Parse({shortTarget}).parameters);
 }
 
 TEST(Capacities, OverlongIconFileIsDropped) {
-    std::string fit(kIconFileCapacity - 1, 'i');
+    std::string fit(kFieldBytes, 'i');
     EXPECT_EQ(fit, Parse({"t", "0", fit}).iconFile);
     EXPECT_STREQ("", Parse({"t", "0", fit + "i"}).iconFile);
     EXPECT_STREQ("", Parse({"t", "0", std::string(100000, 'i')}).iconFile);
 }
 
 TEST(Capacities, OverlongDisplayTextIsCut) {
-    std::string fit(kDisplayTextCapacity - 1, 'd');
+    std::string fit(kFieldBytes, 'd');
     EXPECT_EQ(fit, Parse({"t", "-d" + fit}).displayText);
     EXPECT_EQ(fit, Parse({"t", "-d" + fit + "xyz"}).displayText);
-    std::string hugeTarget(kTargetCapacity, 'd');
+    std::string hugeTarget(kTargetBytes + 1, 'd');
     EXPECT_EQ(fit, Parse({hugeTarget}).displayText);
     EXPECT_STREQ("", Parse({hugeTarget}).target);
+    // A double-byte character that would straddle the end is left out whole.
+    std::string hyo;
+    for (int i = 0; i < 130; i++) {
+        hyo += SJIS_HYO;
+    }
+    EXPECT_EQ(hyo.substr(0, 258), Parse({"t", "-d" + hyo}, ShiftJisLeadBytes()).displayText);
+    EXPECT_EQ(hyo.substr(0, 259), Parse({"t", "-d" + hyo}).displayText);
+    EXPECT_EQ(hyo.substr(0, 258), Parse({hyo}, ShiftJisLeadBytes()).displayText);
 }
 
 TEST(Capacities, ManyArgumentsAreScannedSafely) {

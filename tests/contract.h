@@ -1,0 +1,27 @@
+// The program's contract as the tests hold it: names, numbers and texts written here once,
+// apart from the program's own headers, so that a wrong constant there cannot move them.
+#ifndef TRAYLNCH_TESTS_CONTRACT_H
+#define TRAYLNCH_TESTS_CONTRACT_H
+
+#include <stddef.h>
+
+const char kContractName[] = "TrayLnch";
+const unsigned kContractIconId = 4711;
+const char kContractErrorText[] = "Error by execute program";
+// Usable bytes, terminator excluded: the target, and each of the other text fields.
+const size_t kTargetBytes = 515;
+const size_t kFieldBytes = 259;
+
+// Lead bytes of code page 932 (Shift-JIS). Characters whose trail byte is 0x5C, the backslash.
+inline const bool* ShiftJisLeadBytes() {
+    static bool table[256];
+    for (int b = 0x81; b <= 0xfc; b++) {
+        table[b] = b <= 0x9f || b >= 0xe0;
+    }
+    return table;
+}
+#define SJIS_HYO "\x95\x5c" // 表
+#define SJIS_SO "\x83\x5c"  // ソ
+#define SJIS_NO "\x94\x5c"  // 能
+
+#endif

@@ -1,0 +1,81 @@
+// Working directory: the folder before the target's last backslash.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../contract.h"
+#include "working_directory.h"
+
+namespace {
+
+struct DirectoryCase {
+    const char* target;
+    bool hasDirectory;
+    const char* directory;
+};
+
+void ExpectDirectory(const DirectoryCase& c, const bool* isLeadByte) {
+    char directory[kTargetCapacity];
+    memset(directory, 'x', sizeof directory);
+    EXPECT_EQ(c.hasDirectory, DeriveWorkingDirectory(c.target, isLeadByte, directory)) << c.target;
+    if (c.hasDirectory) {
+        EXPECT_STREQ(c.directory, directory) << c.target;
+    }
+}
+
+TEST(WorkingDirectory, IsTheTargetsFolder) {
+    const DirectoryCase cases[] = {
+        {"C:\\Tools\\edit.exe", true, "C:\\Tools"},
+        {"\\\\server\\share\\app.exe", true, "\\\\server\\share"},
+        {"C:\\Data\\", true, "C:\\Data"},
+        {"C:\\a\\b\\c\\", true, "C:\\a\\b\\c"},
+        {"..\\up\\x.exe", true, "..\\up"},
+        {"\\root.exe", true, ""},
+        // A drive's root keeps its backslash: "C:" alone means the drive's current folder.
+        {"C:\\edit.exe", true, "C:\\"},
+        {"d:\\", true, "d:\\"},
+        {"C:\\Data\\x\\", true, "C:\\Data\\x"},
+        {"1:\\x.exe", true, "1:"},
+        // No backslash, no directory: the launch starts in the current one.
+        {"edit.exe", false, ""},
+        {"C:/Tools/edit.exe", false, ""},
+        {"C:edit.exe", false, ""},
+        {"", false, ""},
+    };
+    // Without a lead byte in the text, the code page makes no difference.
+    for (const DirectoryCase& c : cases) {
+        ExpectDirectory(c, nullptr);
+        ExpectDirectory(c, ShiftJisLeadBytes());
+    }
+}
+
+TEST(WorkingDirectory, TrailBytesAreNeverBackslashes) {
+    const struct {
+        DirectoryCase withTable, withoutTable;
+    } cases[] = {
+        {{"C:\\" SJIS_SO "\x83\x74\x83\x67\\" SJIS_NO ".exe", true, "C:\\" SJIS_SO "\x83\x74\x83\x67"},
+         {"C:\\" SJIS_SO "\x83\x74\x83\x67\\" SJIS_NO ".exe", true, "C:\\" SJIS_SO "\x83\x74\x83\x67\\\x94"}},
+        {{"C:\\dbcs\\x" SJIS_HYO ".exe", true, "C:\\dbcs"},
+         {"C:\\dbcs\\x" SJIS_HYO ".exe", true, "C:\\dbcs\\x\x95"}},
+        {{"C:\\" SJIS_NO ".exe", true, "C:\\"}, {"C:\\" SJIS_NO ".exe", true, "C:\\\x94"}},
+        {{SJIS_HYO ".exe", false, ""}, {SJIS_HYO ".exe", true, "\x95"}},
+        {{"\\\\srv\\" SJIS_HYO "\\" SJIS_NO ".exe", true, "\\\\srv\\" SJIS_HYO},
+         {"\\\\srv\\" SJIS_HYO "\\" SJIS_NO ".exe", true, "\\\\srv\\" SJIS_HYO "\\\x94"}},
+        // A lead byte as the last byte stands alone.
+        {{"C:\\d\\\x95", true, "C:\\d"}, {"C:\\d\\\x95", true, "C:\\d"}},
+    };
+    for (const auto& c : cases) {
+        ExpectDirectory(c.withTable, ShiftJisLeadBytes());
+        ExpectDirectory(c.withoutTable, nullptr);
+    }
+}
+
+TEST(WorkingDirectory, LongestTargetFits) {
+    std::string target = "C:\\" + std::string(504, 'd') + "\\app.exe";
+    ASSERT_EQ(kTargetBytes, target.size());
+    char directory[kTargetCapacity];
+    ASSERT_TRUE(DeriveWorkingDirectory(target.c_str(), nullptr, directory));
+    EXPECT_EQ(target.substr(0, target.size() - 8), directory);
+}
+
+} // namespace
