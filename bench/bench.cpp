@@ -1,7 +1,7 @@
 // Benchmark: the tray launcher against the bare-minimum reference, measured in the same run.
 // Idle CPU is measured from the host side (bench/idle.py): Wine reports the same made-up
 // process times for every other process.
-#include <windows.h>
+#include "harness.h"
 
 #include <psapi.h>
 #include <stdio.h>
@@ -30,48 +30,11 @@ struct Candidate {
     std::vector<double> startMs, launchMs, peakKb;
 };
 
-struct Running {
-    PROCESS_INFORMATION info = {};
-    HWND window = NULL;
-};
-
-HWND FindWindowOf(DWORD processId) {
-    for (HWND window = FindWindowExA(NULL, NULL, "TrayLnch", NULL); window;
-         window = FindWindowExA(NULL, window, "TrayLnch", NULL)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) {
-            return window;
-        }
-    }
-    return NULL;
-}
-
-size_t CountFiles(const std::string& folder) {
-    size_t count = 0;
-    WIN32_FIND_DATAA entry = {};
-    HANDLE find = FindFirstFileA((folder + "\\launch-*.txt").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            count++;
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    return count;
-}
-
 // Starts the program, returns once its message loop answers: by then its icon is added.
-bool Start(Candidate& candidate, const std::string& folder, Running* running) {
-    std::string line = "\"" + candidate.path + "\" \"" + folder + "\\marker.exe%x\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+bool Start(Candidate& candidate, const std::string& folder, TrayProcess* running) {
     double begin = Now();
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup,
-                        &running->info)) {
+    if (!running->Start("\"" + folder + "\\marker.exe%x\"", folder.c_str(), candidate.path)) {
         return false;
-    }
-    while (!(running->window = FindWindowOf(running->info.dwProcessId))) {
-        Sleep(0);
     }
     DWORD_PTR result = 0;
     SendMessageTimeoutA(running->window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
@@ -79,26 +42,23 @@ bool Start(Candidate& candidate, const std::string& folder, Running* running) {
     return true;
 }
 
-void MeasureLaunch(Candidate& candidate, const std::string& folder, const Running& running) {
-    size_t before = CountFiles(folder);
-    UINT callback = RegisterWindowMessageA("TrayLnch");
+void MeasureLaunch(Candidate& candidate, const MarkerLog& log, const TrayProcess& running) {
+    size_t before = log.CountLaunches();
     double begin = Now();
-    PostMessageA(running.window, callback, 4711, WM_LBUTTONDOWN);
-    while (CountFiles(folder) == before && Now() - begin < 30000) {
+    running.Notify(WM_LBUTTONDOWN);
+    while (log.CountLaunches() == before && Now() - begin < 30000) {
         Sleep(0);
     }
     candidate.launchMs.push_back(Now() - begin);
 }
 
-void Stop(Candidate& candidate, Running& running) {
+void Stop(Candidate& candidate, const TrayProcess& running) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(running.info.hProcess, &counters, sizeof counters);
     candidate.peakKb.push_back(counters.PeakWorkingSetSize / 1024.0);
     PostMessageA(running.window, WM_CLOSE, 0, 0);
-    WaitForSingleObject(running.info.hProcess, 30000);
-    CloseHandle(running.info.hProcess);
-    CloseHandle(running.info.hThread);
+    running.WaitForExit(30000);
 }
 
 struct Summary {
@@ -140,17 +100,17 @@ int main(int argc, char** argv) {
     Candidate ours = {"traylnch", argv[1], {}, {}, {}};
     Candidate reference = {"reference", argv[2], {}, {}, {}};
     std::string folder = argv[3];
-    SetEnvironmentVariableA("TRAYLNCH_MARKER_DIR", folder.c_str());
+    MarkerLog log;
 
     // Alternating, so that drift in the machine's load hits both alike.
     for (int run = 0; run < kRuns; run++) {
         for (Candidate* candidate : {&ours, &reference}) {
-            Running running;
+            TrayProcess running;
             if (!Start(*candidate, folder, &running)) {
                 fprintf(stderr, "cannot start %s\n", candidate->path.c_str());
                 return 1;
             }
-            MeasureLaunch(*candidate, folder, running);
+            MeasureLaunch(*candidate, log, running);
             Stop(*candidate, running);
         }
     }

@@ -4,6 +4,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <functional>
 
 static std::string Environment(const char* name) {
@@ -50,7 +53,7 @@ TrayProcess::~TrayProcess() {
 }
 
 bool TrayProcess::Start(const std::string& arguments, const char* currentDirectory,
-                        const std::string& program) {
+                        const std::string& program, bool traced) {
     std::string line = "\"" + program + "\"";
     if (!arguments.empty()) {
         line += " " + arguments;
@@ -59,17 +62,24 @@ bool TrayProcess::Start(const std::string& arguments, const char* currentDirecto
     buffer.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, currentDirectory,
-                        &startup, &info)) {
+    // Wine hands WINEDEBUG on to the child from its environment block.
+    std::string debug = Environment("WINEDEBUG");
+    if (traced) {
+        SetEnvironmentVariableA("WINEDEBUG", "+relay");
+    }
+    BOOL started = CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL,
+                                  currentDirectory, &startup, &info);
+    SetEnvironmentVariableA("WINEDEBUG", debug.empty() ? NULL : debug.c_str());
+    if (!started) {
         return false;
     }
     window = FindTrayWindow(info.dwProcessId, 60000);
     return window != NULL;
 }
 
-void TrayProcess::Notify(LPARAM mouseMessage) const {
-    static const UINT callback = RegisterWindowMessageA("TrayLnch");
-    PostMessageA(window, callback, 4711, mouseMessage);
+void TrayProcess::Notify(LPARAM mouseMessage, WPARAM iconId) const {
+    static const UINT callback = RegisterWindowMessageA(kContractName);
+    PostMessageA(window, callback, iconId, mouseMessage);
 }
 
 DWORD TrayProcess::WaitForExit(DWORD timeoutMs) const {
@@ -107,7 +117,7 @@ static HWND WaitForWindow(const std::function<bool(HWND)>& matches, DWORD timeou
         if (search.found || GetTickCount() - start > timeoutMs) {
             return search.found;
         }
-        Sleep(20);
+        Sleep(5);
     }
 }
 
@@ -126,11 +136,27 @@ static HWND WaitForProcessWindow(DWORD processId, const char* className, const c
 }
 
 HWND FindTrayWindow(DWORD processId, DWORD timeoutMs) {
-    return WaitForProcessWindow(processId, "TrayLnch", "TrayLnch", timeoutMs);
+    return WaitForProcessWindow(processId, kContractName, kContractName, timeoutMs);
 }
 
 HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {
-    return WaitForProcessWindow(info.dwProcessId, "#32770", "TrayLnch", timeoutMs);
+    return WaitForProcessWindow(info.dwProcessId, "#32770", kContractName, timeoutMs);
+}
+
+std::string TrayProcess::PressForErrorBox(DWORD timeoutMs) const {
+    Notify(WM_LBUTTONDOWN);
+    HWND box = WaitForErrorBox(timeoutMs);
+    if (!box) {
+        return "no error box";
+    }
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    DWORD start = GetTickCount();
+    while (IsWindow(box) && GetTickCount() - start < 5000) {
+        Sleep(20);
+    }
+    return IsWindow(box) ? "the box stayed open" : text;
 }
 
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs) {
@@ -141,25 +167,6 @@ HWND WaitForWindowTitled(const char* part, DWORD timeoutMs) {
             return IsWindowVisible(window) && strstr(title, part) != nullptr;
         },
         timeoutMs);
-}
-
-std::string ReadWindowText(HWND window, int childId) {
-    char text[512] = {};
-    GetDlgItemTextA(window, childId, text, sizeof text);
-    return text;
-}
-
-DismissedBox DismissErrorBox(HWND box) {
-    DismissedBox result;
-    result.text = ReadWindowText(box, 0xFFFF);
-    result.onlyOk = GetDlgItem(box, IDOK) != NULL && GetDlgItem(box, IDCANCEL) == NULL;
-    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    DWORD start = GetTickCount();
-    while (IsWindow(box) && GetTickCount() - start < 5000) {
-        Sleep(20);
-    }
-    result.closed = !IsWindow(box);
-    return result;
 }
 
 std::string MakeFolder(const std::string& name) {
@@ -254,4 +261,62 @@ std::vector<Launch> MarkerLog::WaitForLaunches(size_t count, DWORD timeoutMs) co
         launches.push_back(ReadLaunch(path));
     }
     return launches;
+}
+
+// The notification area's tips live in the shell's process: one tooltip window owned by
+// the tray, one tool per icon. Its records and texts are read through that process.
+std::vector<std::string> ReadTrayTips() {
+    std::vector<std::string> tips;
+    DWORD shell = 0;
+    GetWindowThreadProcessId(FindWindowA("Shell_TrayWnd", NULL), &shell);
+    HWND tooltip = WaitForWindow(
+        [&](HWND window) {
+            DWORD owner = 0;
+            char className[32] = {};
+            GetWindowThreadProcessId(window, &owner);
+            GetClassNameA(window, className, sizeof className);
+            return owner == shell && strcmp(className, TOOLTIPS_CLASSA) == 0;
+        },
+        0);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
+    if (!tooltip || !process) {
+        return tips;
+    }
+    const size_t textOffset = 1024;
+    char* remote = static_cast<char*>(VirtualAllocEx(process, NULL, 4096, MEM_COMMIT, PAGE_READWRITE));
+    LRESULT count = SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; remote && i < count; i++) {
+        TTTOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.lpszText = reinterpret_cast<WCHAR*>(remote + textOffset);
+        WCHAR text[1024] = {};
+        WriteProcessMemory(process, remote, &tool, sizeof tool, NULL);
+        WriteProcessMemory(process, remote + textOffset, text, sizeof text, NULL);
+        SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote + textOffset, text, sizeof text - sizeof(WCHAR), NULL);
+        char ansi[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, NULL, NULL);
+        tips.push_back(ansi);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return tips;
+}
+
+std::string WaitForNewTrayTip(const std::vector<std::string>& before, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        std::vector<std::string> now = ReadTrayTips();
+        for (const std::string& old : before) {
+            std::vector<std::string>::iterator same = std::find(now.begin(), now.end(), old);
+            if (same != now.end()) {
+                now.erase(same);
+            }
+        }
+        if (!now.empty()) {
+            return now.front();
+        }
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return "no new tip in the tray";
 }

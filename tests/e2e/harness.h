@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "../contract.h"
+
 // Paths handed over by the test registration, as Windows paths.
 std::string TrayLauncherPath();
 std::string MarkerPath();
@@ -18,15 +20,19 @@ struct TrayProcess {
     HWND window = NULL;
 
     ~TrayProcess();
+    // traced: the copy runs under Wine's relay trace, which it writes to the standard error.
     bool Start(const std::string& arguments, const char* currentDirectory = nullptr,
-               const std::string& program = TrayLauncherPath());
+               const std::string& program = TrayLauncherPath(), bool traced = false);
     // Posts a notification-area callback carrying mouseMessage, as the shell does.
-    void Notify(LPARAM mouseMessage) const;
+    void Notify(LPARAM mouseMessage, WPARAM iconId = kContractIconId) const;
     // Exit status, or STILL_ACTIVE when it has not ended within timeoutMs.
     DWORD WaitForExit(DWORD timeoutMs) const;
     bool IsRunning() const;
     // The error box this copy shows, or NULL after timeoutMs.
     HWND WaitForErrorBox(DWORD timeoutMs) const;
+    // Presses the icon, expecting the error box: returns its text once its OK button has
+    // closed it, or says what went wrong.
+    std::string PressForErrorBox(DWORD timeoutMs) const;
 };
 
 // Finds the hidden window of the given process, waiting up to timeoutMs.
@@ -58,16 +64,12 @@ class MarkerLog {
 // A folder under the prefix's temporary folder, created fresh.
 std::string MakeFolder(const std::string& name);
 void CopyMarkerTo(const std::string& path);
-std::string ReadWindowText(HWND window, int childId);
-
-// What an error box showed, and whether pressing its OK button closed it.
-struct DismissedBox {
-    std::string text;
-    bool onlyOk = false;
-    bool closed = false;
-};
-DismissedBox DismissErrorBox(HWND box);
 // A visible top-level window of any process whose title contains part, or NULL.
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs);
+
+// The texts of every tip the notification area holds, in the ANSI code page. Removed
+// icons may leave theirs behind, so a new icon's tip is the one not there before.
+std::vector<std::string> ReadTrayTips();
+std::string WaitForNewTrayTip(const std::vector<std::string>& before, DWORD timeoutMs);
 
 #endif

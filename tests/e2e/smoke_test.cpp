@@ -17,7 +17,7 @@ TEST(Smoke, StartsLaunchesAndEnds) {
     ASSERT_TRUE(tray.Start("\"" + marker + "%/n C:\\a b.txt\" -dSmoke 0"));
     char className[32] = {};
     GetClassNameA(tray.window, className, sizeof className);
-    EXPECT_STREQ("TrayLnch", className);
+    EXPECT_STREQ(kContractName, className);
     EXPECT_FALSE(IsWindowVisible(tray.window));
 
     tray.Notify(WM_LBUTTONDOWN);
