@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 
 static std::string Environment(const char* name) {
@@ -121,18 +122,18 @@ static HWND WaitForWindow(const std::function<bool(HWND)>& matches, DWORD timeou
     }
 }
 
+static bool IsProcessWindow(HWND window, DWORD processId, const char* className, const char* title) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char actualClass[64] = {}, actualTitle[64] = {};
+    GetClassNameA(window, actualClass, sizeof actualClass);
+    GetWindowTextA(window, actualTitle, sizeof actualTitle);
+    return owner == processId && strcmp(actualClass, className) == 0 && strcmp(actualTitle, title) == 0;
+}
+
 static HWND WaitForProcessWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs) {
-    return WaitForWindow(
-        [&](HWND window) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char actualClass[64] = {}, actualTitle[64] = {};
-            GetClassNameA(window, actualClass, sizeof actualClass);
-            GetWindowTextA(window, actualTitle, sizeof actualTitle);
-            return owner == processId && strcmp(actualClass, className) == 0 &&
-                   strcmp(actualTitle, title) == 0;
-        },
-        timeoutMs);
+    return WaitForWindow([&](HWND window) { return IsProcessWindow(window, processId, className, title); },
+                         timeoutMs);
 }
 
 HWND FindTrayWindow(DWORD processId, DWORD timeoutMs) {
@@ -141,6 +142,17 @@ HWND FindTrayWindow(DWORD processId, DWORD timeoutMs) {
 
 HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {
     return WaitForProcessWindow(info.dwProcessId, "#32770", kContractName, timeoutMs);
+}
+
+int TrayProcess::CountErrorBoxes() const {
+    int boxes = 0;
+    WaitForWindow(
+        [&](HWND window) {
+            boxes += IsProcessWindow(window, info.dwProcessId, "#32770", kContractName);
+            return false;
+        },
+        0);
+    return boxes;
 }
 
 std::string TrayProcess::PressForErrorBox(DWORD timeoutMs) const {
@@ -219,22 +231,9 @@ size_t MarkerLog::CountLaunches() const {
 
 static Launch ReadLaunch(const std::string& path) {
     Launch launch;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) {
-        return launch;
-    }
-    std::string content;
-    char chunk[4096];
-    size_t read;
-    while ((read = fread(chunk, 1, sizeof chunk, file)) > 0) {
-        content.append(chunk, read);
-    }
-    fclose(file);
-    size_t position = 0;
-    while (position < content.size()) {
-        size_t end = content.find('\n', position);
-        std::string line = content.substr(position, end - position);
-        position = end == std::string::npos ? content.size() : end + 1;
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::string line;
+    while (std::getline(file, line)) {
         size_t equals = line.find('=');
         std::string key = line.substr(0, equals), value = line.substr(equals + 1);
         if (key == "module")

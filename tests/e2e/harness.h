@@ -28,8 +28,9 @@ struct TrayProcess {
     // Exit status, or STILL_ACTIVE when it has not ended within timeoutMs.
     DWORD WaitForExit(DWORD timeoutMs) const;
     bool IsRunning() const;
-    // The error box this copy shows, or NULL after timeoutMs.
+    // The error box this copy shows, or NULL after timeoutMs; and how many it has open.
     HWND WaitForErrorBox(DWORD timeoutMs) const;
+    int CountErrorBoxes() const;
     // Presses the icon, expecting the error box: returns its text once its OK button has
     // closed it, or says what went wrong.
     std::string PressForErrorBox(DWORD timeoutMs) const;

@@ -19,86 +19,84 @@ void EndWithRightDoubleClick(TrayProcess& tray) {
     EXPECT_EQ(0u, tray.WaitForExit(kTimeoutMs));
 }
 
-TEST(ExtremeCommandLines, NearTheLengthLimit) {
+// Starts a copy, presses once and ends it: what the one launch recorded.
+Launch LaunchOnce(const std::string& arguments) {
     MarkerLog log;
     TrayProcess tray;
-    // The system's limit is 32,767 characters with the terminator.
-    std::string arguments = Quoted(MarkerPath() + "%long") + " -d";
-    arguments += std::string(32700 - TrayLauncherPath().size() - arguments.size(), 'L');
-    ASSERT_TRUE(tray.Start(arguments));
+    EXPECT_TRUE(tray.Start(arguments));
     tray.Notify(WM_LBUTTONDOWN);
     std::vector<Launch> launches = log.WaitForLaunches(1, kTimeoutMs);
-    ASSERT_EQ(1u, launches.size());
-    EXPECT_EQ(std::vector<std::string>{"long"}, launches[0].arguments);
     EndWithRightDoubleClick(tray);
+    EXPECT_EQ(1u, launches.size());
+    return launches.empty() ? Launch() : launches[0];
 }
 
-TEST(ExtremeCommandLines, AThousandArguments) {
-    MarkerLog log;
-    TrayProcess tray;
-    std::string arguments = Quoted(MarkerPath() + "%many") + " 0";
+TEST(ExtremeCommandLines, NearTheLengthLimitAndAThousandArguments) {
+    // The system's limit is 32,767 characters with the terminator.
+    std::string longest = Quoted(MarkerPath() + "%long") + " -d";
+    longest += std::string(32700 - TrayLauncherPath().size() - longest.size(), 'L');
+    EXPECT_EQ(std::vector<std::string>{"long"}, LaunchOnce(longest).arguments);
+    std::string many = Quoted(MarkerPath() + "%many") + " 0";
     for (int i = 0; i < 999; i++) {
-        arguments += " -d" + std::to_string(i);
+        many += " -d" + std::to_string(i);
     }
-    ASSERT_TRUE(tray.Start(arguments));
-    tray.Notify(WM_LBUTTONDOWN);
-    EXPECT_EQ(1u, log.WaitForLaunches(1, kTimeoutMs).size());
-    EndWithRightDoubleClick(tray);
+    EXPECT_EQ(std::vector<std::string>{"many"}, LaunchOnce(many).arguments);
 }
 
 TEST(ExtremeCommandLines, ParametersAtAndPastTheirCapacity) {
+    std::string fits(kFieldBytes, 'p');
+    EXPECT_EQ(std::vector<std::string>{fits}, LaunchOnce(Quoted(MarkerPath() + "%" + fits)).arguments);
     MarkerLog log;
-    std::string fits(259, 'p');
-    {
+    for (const std::string& arguments :
+         {Quoted(MarkerPath() + "%" + fits + "p"), Quoted(MarkerPath() + "%" + std::string(20000, 'p')),
+          "C:\\" + std::string(30000, 't') + ".exe 0 " + std::string(1000, 'i')}) {
         TrayProcess tray;
-        ASSERT_TRUE(tray.Start(Quoted(MarkerPath() + "%" + fits)));
-        tray.Notify(WM_LBUTTONDOWN);
-        std::vector<Launch> launches = log.WaitForLaunches(1, kTimeoutMs);
-        ASSERT_EQ(1u, launches.size());
-        EXPECT_EQ(std::vector<std::string>{fits}, launches[0].arguments);
-        EndWithRightDoubleClick(tray);
-    }
-    for (size_t length : {260, 20000}) {
-        TrayProcess tray;
-        ASSERT_TRUE(tray.Start(Quoted(MarkerPath() + "%" + std::string(length, 'p'))));
+        ASSERT_TRUE(tray.Start(arguments));
         EXPECT_EQ(kContractErrorText, tray.PressForErrorBox(kTimeoutMs));
         EndWithRightDoubleClick(tray);
     }
-    TrayProcess farTooLong;
-    ASSERT_TRUE(farTooLong.Start("C:\\" + std::string(30000, 't') + ".exe 0 " + std::string(1000, 'i')));
-    EXPECT_EQ(kContractErrorText, farTooLong.PressForErrorBox(kTimeoutMs));
-    EndWithRightDoubleClick(farTooLong);
-    EXPECT_EQ(1u, log.CountLaunches());
+    EXPECT_EQ(0u, log.CountLaunches());
 }
 
 TEST(ExtremeCommandLines, ControlAndHighBytesPassThrough) {
-    MarkerLog log;
-    TrayProcess tray;
     const std::string parameters = "a\x01\x02\x1b\x7f"
                                    "b \xe4\xf6\xfc\xdf";
-    ASSERT_TRUE(tray.Start(Quoted(MarkerPath() + "%" + parameters) + " \x01\x80\xff -d\x07\xe9"));
-    tray.Notify(WM_LBUTTONDOWN);
-    std::vector<Launch> launches = log.WaitForLaunches(1, kTimeoutMs);
-    ASSERT_EQ(1u, launches.size());
-    const std::string& line = launches[0].commandLine;
-    EXPECT_EQ(parameters, line.substr(line.size() - parameters.size())) << line;
-    EndWithRightDoubleClick(tray);
+    std::string line =
+        LaunchOnce(Quoted(MarkerPath() + "%" + parameters) + " \x01\x80\xff -d\x07\xe9").commandLine;
+    EXPECT_EQ(parameters, line.substr(line.size() - std::min(line.size(), parameters.size()))) << line;
 }
 
-TEST(Load, TwentyCopiesSideBySide) {
+TEST(Load, TwentyCopiesSideBySideLaunchAndEndOnTheirOwn) {
+    MarkerLog log;
     std::vector<TrayProcess> copies(20);
+    std::vector<std::string> folders;
     for (size_t i = 0; i < copies.size(); i++) {
-        ASSERT_TRUE(copies[i].Start("C:\\windows\\notepad.exe -dCopy" + std::to_string(i)));
+        folders.push_back(MakeFolder("copy-" + std::to_string(i)));
+        CopyMarkerTo(folders[i] + "\\copy.exe");
+        ASSERT_TRUE(copies[i].Start(Quoted(folders[i] + "\\copy.exe")));
         for (size_t j = 0; j < i; j++) {
             EXPECT_NE(copies[j].window, copies[i].window);
         }
     }
+    // Each launches its own target in its own folder.
+    for (size_t i : {7, 3}) {
+        copies[i].Notify(WM_LBUTTONDOWN);
+        std::vector<Launch> launches = log.WaitForLaunches(i == 7 ? 1 : 2, kTimeoutMs);
+        ASSERT_EQ(i == 7 ? 1u : 2u, launches.size());
+        int own = 0;
+        for (const Launch& launch : launches) {
+            own += launch.module == folders[i] + "\\copy.exe" && launch.currentDirectory == folders[i];
+        }
+        EXPECT_EQ(1, own) << "copy " << i;
+    }
+    // Each ends on its own.
+    EndWithRightDoubleClick(copies[19]);
+    EXPECT_TRUE(copies[0].IsRunning());
     for (TrayProcess& copy : copies) {
         copy.Notify(WM_RBUTTONDBLCLK);
     }
     for (TrayProcess& copy : copies) {
         EXPECT_EQ(0u, copy.WaitForExit(kTimeoutMs));
-        EXPECT_FALSE(copy.IsRunning());
     }
 }
 
@@ -139,27 +137,6 @@ TEST(Load, TwoHundredLaunchesInARow) {
     EndWithRightDoubleClick(tray);
 }
 
-int CountErrorBoxes(DWORD processId) {
-    struct Count {
-        DWORD processId;
-        int boxes;
-    } count = {processId, 0};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            Count* c = reinterpret_cast<Count*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char className[16] = {};
-            GetClassNameA(window, className, sizeof className);
-            if (owner == c->processId && strcmp(className, "#32770") == 0) {
-                c->boxes++;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count.boxes;
-}
-
 TEST(Faults, FiftyPressesWhileTheBoxIsOpen) {
     TrayProcess tray;
     ASSERT_TRUE(tray.Start("C:\\no\\such\\program.exe"));
@@ -170,10 +147,10 @@ TEST(Faults, FiftyPressesWhileTheBoxIsOpen) {
     }
     // Each press makes another attempt from inside the open box's loop.
     DWORD start = GetTickCount();
-    while (CountErrorBoxes(tray.info.dwProcessId) < 51 && GetTickCount() - start < kTimeoutMs) {
+    while (tray.CountErrorBoxes() < 51 && GetTickCount() - start < kTimeoutMs) {
         Sleep(50);
     }
-    EXPECT_EQ(51, CountErrorBoxes(tray.info.dwProcessId));
+    EXPECT_EQ(51, tray.CountErrorBoxes());
     EXPECT_TRUE(tray.IsRunning());
     EndWithRightDoubleClick(tray);
 }

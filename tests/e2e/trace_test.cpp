@@ -6,111 +6,91 @@
 
 #include <stdio.h>
 
+#include <regex>
+
 namespace {
 
 const DWORD kTimeoutMs = 60000;
 
-// Each call of the program's thread, written Name(value,...), and Name=result after it.
-// A text shows in quotes, a number as the hex of its low 32 bits (wider slots carry
-// garbage above them). The hidden window shows as wnd, the module as inst, the contract's
-// name, error text and icon identifier as name, error and id. The window procedure's
-// answers show as proc(message,wParam,lParam)=result.
+// One command line, the mouse actions on its icon, and the calls of the program's thread
+// that must come in this order, with others between them. A call is Name(values) and its
+// result Name=value; the window procedure's answers are proc(message,wParam,lParam)=value.
+// Texts stand as the trace writes them, numbers as the hex of their low 32 bits; wnd is the
+// hidden window, inst the module, and name, error and id the contract's values. * stands
+// for any one value; a leading ! names a call that must not happen.
 struct TraceRow {
-    const char* name;
     const char* arguments;
-    // p press, e press that shows the error box, i ignored callbacks, r right
-    // double-click, R the same under another icon identifier, c WM_CLOSE
-    const char* actions;
-    // In this order, other calls between them; * is any one value, a leading ! a call
-    // that must not happen at all.
+    const char* actions; // p press, e press showing the error box, i ignored callbacks,
+                         // r right double-click, R the same from another icon id, c WM_CLOSE
     std::vector<std::string> calls;
     const char* tip; // checked when not null
 };
 
 const TraceRow kRows[] = {
-    {"start-up, the target's icon and a right double-click",
-     R"(C:\t\edit.exe -dNotes 0)",
+    {R"(C:\t\edit.exe -dNotes 0)",
      "r",
      {"LoadCursorA(0,7f00)", "RegisterClassA(*)", "CreateWindowExA(0,name,name,cf0000,0,0,64,64,0,0,inst,0)",
-      "CreateWindowExA=wnd", "RegisterWindowMessageA(name)", R"(ExtractIconA(inst,"C:\t\edit.exe",0))",
+      "CreateWindowExA=wnd", "RegisterWindowMessageA(name)", R"(ExtractIconA(inst,"C:\\t\\edit.exe",0))",
       "ExtractIconA=0", "LoadIconA(inst,65)", "Shell_NotifyIconA(0,*)", "GetMessageA(*,0,0,0)",
       "Shell_NotifyIconA(2,*)", "exit(0)"},
      "Start: Notes"},
-    {"a press hands over the parameters as they are",
-     R"("C:\t\with blanks\my marker.exe%/n C:\a b.txt 50%off \"q r\"" -dParameters)",
+    // Parameters are handed over as they are, blanks, percent signs and quotes included.
+    {R"("C:\t\with blanks\my marker.exe%/n C:\a b.txt 50%off \"q r\"" -dParameters)",
      "pr",
-     {R"(ShellExecuteA(wnd,0,"C:\t\with blanks\my marker.exe","/n C:\a b.txt 50%off "q r"","C:\t\with blanks",1))",
+     {R"(ShellExecuteA(wnd,0,"C:\\t\\with blanks\\my marker.exe","/n C:\\a b.txt 50%off \"q r\"",)"
+      R"("C:\\t\\with blanks",1))",
       "proc(name,id,201)=1", "Shell_NotifyIconA(2,*)"},
      nullptr},
-    {"empty parameters are still a text",
-     R"(C:\t\edit.exe)",
-     "pr",
-     {R"(ShellExecuteA(wnd,0,"C:\t\edit.exe","","C:\t",1))"},
-     nullptr},
-    {"a target in a drive's root starts in the root",
-     R"(C:\edit.exe%root)",
-     "pr",
-     {R"(ShellExecuteA(wnd,0,"C:\edit.exe","root","C:\",1))"},
-     nullptr},
-    {"without a backslash no folder is passed",
-     R"(t/edit.exe%x)",
-     "pr",
-     {R"(ShellExecuteA(wnd,0,"t/edit.exe","x",0,1))"},
-     nullptr},
-    {"a refused launch shows the box each time and the program runs on",
-     R"(C:\no\such.exe%a)",
+    {R"(C:\t\edit.exe)", "pr", {R"(ShellExecuteA(wnd,0,"C:\\t\\edit.exe","","C:\\t",1))"}, nullptr},
+    {R"(C:\edit.exe%root)", "pr", {R"(ShellExecuteA(wnd,0,"C:\\edit.exe","root","C:\\",1))"}, nullptr},
+    {R"(t/edit.exe%x)", "pr", {R"(ShellExecuteA(wnd,0,"t/edit.exe","x",0,1))"}, nullptr},
+    // A refused launch shows the box each time, and the program runs on.
+    {R"(C:\no\such.exe%a)",
      "eer",
-     {R"(ShellExecuteA(wnd,0,"C:\no\such.exe","a","C:\no",1))", "ShellExecuteA=2",
+     {R"(ShellExecuteA(wnd,0,"C:\\no\\such.exe","a","C:\\no",1))", "ShellExecuteA=2",
       "MessageBoxA(0,error,name,10)", "proc(name,id,201)=1",
-      R"(ShellExecuteA(wnd,0,"C:\no\such.exe","a","C:\no",1))", "MessageBoxA(0,error,name,10)"},
+      R"(ShellExecuteA(wnd,0,"C:\\no\\such.exe","a","C:\\no",1))", "MessageBoxA(0,error,name,10)"},
      nullptr},
-    {"no arguments: an empty target, the built-in icon, an empty tip, and closing the window",
-     "",
+    {"",
      "ec",
      {R"(ExtractIconA(inst,"",0))", "LoadIconA(inst,65)", R"(ShellExecuteA(wnd,0,"","",0,1))",
       "MessageBoxA(0,error,name,10)", "PostQuitMessage(0)", "proc(WM_DESTROY,0,0)=0", "GetMessageA=0",
       "Shell_NotifyIconA(2,*)", "exit(0)"},
      "Start: "},
-    {"a file of no known type: the box",
-     R"(C:\t\data.unknownext)",
+    {R"(C:\t\data.unknownext)",
      "er",
-     {R"(ExtractIconA(inst,"C:\t\data.unknownext",0))", "ExtractIconA=0", "LoadIconA(inst,65)",
+     {R"(ExtractIconA(inst,"C:\\t\\data.unknownext",0))", "ExtractIconA=0", "LoadIconA(inst,65)",
       "MessageBoxA(0,error,name,10)"},
      nullptr},
-    {"a corrupt program: the box",
-     R"(C:\t\corrupt.exe)",
+    {R"(C:\t\corrupt.exe)",
      "er",
-     {R"(ShellExecuteA(wnd,0,"C:\t\corrupt.exe","","C:\t",1))", "MessageBoxA(0,error,name,10)"},
+     {R"(ShellExecuteA(wnd,0,"C:\\t\\corrupt.exe","","C:\\t",1))", "MessageBoxA(0,error,name,10)"},
      nullptr},
-    {"a target with icons shows its own, and closing the window",
-     R"(C:\windows\notepad.exe -dNotepad)",
+    {R"(C:\windows\notepad.exe -dNotepad)",
      "c",
-     {R"(ExtractIconA(inst,"C:\windows\notepad.exe",0))", "!LoadIconA", "PostQuitMessage(0)",
+     {R"(ExtractIconA(inst,"C:\\windows\\notepad.exe",0))", "!LoadIconA", "PostQuitMessage(0)",
       "Shell_NotifyIconA(2,*)"},
      "Start: Notepad"},
-    {"a negative index is handed on, and a long tip keeps its end",
-     R"(C:\t\edit.exe -5 -d0123456789012345678901234567890123456789012345678901234567890)",
+    {R"(C:\t\edit.exe -5 -d0123456789012345678901234567890123456789012345678901234567890)",
      "r",
-     {R"(ExtractIconA(inst,"C:\t\edit.exe",fffffffb))", "LoadIconA(inst,65)"},
+     {R"(ExtractIconA(inst,"C:\\t\\edit.exe",fffffffb))", "LoadIconA(inst,65)"},
      "Start: ...89012345678901234567890123456789012345678901234567890"},
-    {"an icon file is loaded, never the target's icon",
-     R"(C:\t\edit.exe 3 C:\t\missing.ico)",
+    // An icon file is loaded, and never replaced by the target's icon.
+    {R"(C:\t\edit.exe 3 C:\t\missing.ico)",
      "r",
-     {R"(LoadImageA(inst,"C:\t\missing.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)",
+     {R"(LoadImageA(inst,"C:\\t\\missing.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)",
       "!ExtractIconA"},
      nullptr},
-    {"an empty icon file: the built-in icon",
-     R"(C:\t\edit.exe 3 C:\t\empty.ico)",
+    {R"(C:\t\edit.exe 3 C:\t\empty.ico)",
      "r",
-     {R"(LoadImageA(inst,"C:\t\empty.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"},
+     {R"(LoadImageA(inst,"C:\\t\\empty.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"},
      nullptr},
-    {"a garbage icon file: the built-in icon",
-     R"(C:\t\edit.exe 3 C:\t\garbage.ico)",
+    {R"(C:\t\edit.exe 3 C:\t\garbage.ico)",
      "r",
-     {R"(LoadImageA(inst,"C:\t\garbage.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"},
+     {R"(LoadImageA(inst,"C:\\t\\garbage.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"},
      nullptr},
-    {"other callbacks do nothing; the icon identifier is never examined",
-     R"(C:\t\edit.exe)",
+    // Other callbacks do nothing, and the icon identifier is never examined.
+    {R"(C:\t\edit.exe)",
      "iR",
      {"!ShellExecuteA", "proc(name,id,200)=0", "Shell_NotifyIconA(2,*)", "exit(0)"},
      nullptr},
@@ -126,19 +106,18 @@ void WriteFile(const std::string& path, const std::string& content) {
 void PrepareTargets() {
     CreateDirectoryA("C:\\t", NULL);
     CreateDirectoryA("C:\\t\\with blanks", NULL);
-    CopyMarkerTo("C:\\t\\edit.exe");
-    CopyMarkerTo("C:\\edit.exe");
-    CopyMarkerTo("C:\\t\\with blanks\\my marker.exe");
+    for (const char* copy : {"C:\\t\\edit.exe", "C:\\edit.exe", "C:\\t\\with blanks\\my marker.exe"}) {
+        CopyMarkerTo(copy);
+    }
     WriteFile("C:\\t\\data.unknownext", "no program is associated with this");
     WriteFile("C:\\t\\corrupt.exe", "MZ but nothing an executable needs");
     WriteFile("C:\\t\\empty.ico", "");
     // An icon directory that promises images far beyond the end of the file.
     WriteFile("C:\\t\\garbage.ico",
               std::string("\0\0\1\0\xff\xff\x30\x30\0\0\1\0\x20\0\xff\xff\xff\x7f\x16\0\0\0", 22));
-    // Relay only the program's own calls; while any exclude list exists the include list is ignored.
+    // Relay only the program's own calls; while an exclude list exists the include list is ignored.
     HKEY key = NULL;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Debug", 0, NULL, 0,
-                                             KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Debug", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
     const char include[] = "traylnch.exe";
     RegSetValueExA(key, "RelayFromInclude", 0, REG_SZ, reinterpret_cast<const BYTE*>(include),
                    sizeof include);
@@ -147,118 +126,71 @@ void PrepareTargets() {
 }
 
 std::string Hex(unsigned long long value) {
-    char text[20] = {};
+    char text[12] = {};
     snprintf(text, sizeof text, "%x", static_cast<unsigned>(value));
     return text;
 }
 
-// Splits a traced value list at its commas, undoing Wine's escapes inside quoted texts.
-std::vector<std::string> SplitValues(const std::string& list) {
-    std::vector<std::string> values(1);
-    for (size_t i = 0; i < list.size(); i++) {
-        if (list[i] == ',') {
-            values.emplace_back();
-            continue;
-        }
-        values.back() += list[i];
-        if (list[i] != '"') {
-            continue;
-        }
-        for (i++; i < list.size() && list[i] != '"'; i++) {
-            char c = list[i];
-            if (c == '\\' && i + 1 < list.size()) {
-                c = list[++i];
-                if (c == 'x') {
-                    c = static_cast<char>(strtol(list.substr(i + 1, 2).c_str(), NULL, 16));
-                    i += 2;
-                } else if (c == 'n' || c == 'r' || c == 't') {
-                    c = c == 'n' ? '\n' : c == 'r' ? '\r' : '\t';
-                }
-            }
-            values.back() += c;
-        }
-        values.back() += '"';
-    }
-    return values;
-}
+struct Names {
+    std::string window, instance;
 
-std::string Normalize(std::string value, const std::string& window, const std::string& instance) {
-    size_t equals = value.find('=');
-    if (equals < value.find('"')) {
-        value = value.substr(equals + 1); // the window procedure's hwnd=..., msg=...
+    std::string Value(const std::string& token) const {
+        if (token[0] == '"') {
+            return token == '"' + std::string(kContractName) + '"'        ? "name"
+                   : token == '"' + std::string(kContractErrorText) + '"' ? "error"
+                                                                          : token;
+        }
+        if (token.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            return token; // a message name
+        }
+        std::string hex = Hex(strtoull(token.c_str(), NULL, 16));
+        return hex == window ? "wnd" : hex == instance ? "inst" : hex == Hex(kContractIconId) ? "id" : hex;
     }
-    size_t quote = value.find('"');
-    if (quote != std::string::npos) {
-        value = value.substr(quote); // a pointer and the text it points to
-        return value == '"' + std::string(kContractName) + '"'        ? "name"
-               : value == '"' + std::string(kContractErrorText) + '"' ? "error"
-                                                                      : value;
-    }
-    if (value.empty() || value.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-        return value; // a message name
-    }
-    std::string hex = Hex(strtoull(value.c_str(), NULL, 16));
-    return hex == window ? "wnd" : hex == instance ? "inst" : hex == Hex(kContractIconId) ? "id" : hex;
-}
 
-std::string Join(const std::vector<std::string>& values, const std::string& window,
-                 const std::string& instance) {
-    std::string joined;
-    for (const std::string& value : values) {
-        joined += (joined.empty() ? "" : ",") + Normalize(value, window, instance);
+    // A pointer to a text is written as the text; every other value goes through Value.
+    std::string Values(const std::string& list) const {
+        static const std::regex value(R"((?:[0-9a-fA-F]+ )?("(?:\\.|[^"\\])*")|[^,]+)");
+        std::string joined;
+        for (std::sregex_iterator i(list.begin(), list.end(), value), end; i != end; ++i) {
+            joined += (joined.empty() ? "" : ",") + Value((*i)[1].matched ? (*i)[1].str() : i->str());
+        }
+        return joined;
     }
-    return joined;
-}
+};
 
-// The calls of the program's main thread, from the trace in the file the run's standard
-// error goes to.
-std::vector<std::string> ReadCalls(DWORD threadId, const std::string& window, const std::string& instance,
-                                   std::string* problem) {
+// The calls of one thread, from the log that the traced run's standard error went to.
+std::vector<std::string> ReadCalls(DWORD threadId, const Names& names) {
+    static const std::regex call(R"(Call [\w.]+\.(\w+)\((.*)\) ret=\w+)"),
+        result(R"(Ret  [\w.]+\.(\w+)\(\) retval=(\w+).*)"),
+        answer(R"(Ret  window proc \w+ \(hwnd=(\w+),msg=(.*),wp=(\w+),lp=(\w+)\) retval=(\w+))");
     std::vector<std::string> calls;
-    FILE* file =
-        fopen(WindowsPath(getenv("TRAYLNCH_TRACE_LOG") ? getenv("TRAYLNCH_TRACE_LOG") : "").c_str(), "rb");
+    const char* log = getenv("TRAYLNCH_TRACE_LOG");
+    FILE* file = log ? fopen(WindowsPath(log).c_str(), "rb") : NULL;
     if (!file) {
-        *problem = "the trace log cannot be opened: is TRAYLNCH_TRACE_LOG the file standard error goes to?";
+        ADD_FAILURE()
+            << "no trace log: TRAYLNCH_TRACE_LOG must name the file the run's standard error goes to";
         return calls;
     }
-    char prefix[16] = {};
+    char prefix[16] = {}, buffer[8192];
     snprintf(prefix, sizeof prefix, "%04lx:", threadId);
-    char buffer[8192];
+    std::smatch m;
     while (fgets(buffer, sizeof buffer, file)) {
         std::string line = buffer;
-        line.erase(line.find_last_not_of("\r\n") + 1);
         if (line.compare(0, strlen(prefix), prefix) != 0) {
             continue;
         }
-        line = line.substr(strlen(prefix));
-        size_t open = line.find('('), close = line.rfind(')');
-        if (open == std::string::npos || close == std::string::npos || close < open) {
-            continue;
-        }
-        std::vector<std::string> values = SplitValues(line.substr(open + 1, close - open - 1));
-        size_t retval = line.find(" retval=", close);
-        std::string result;
-        if (retval != std::string::npos) {
-            result =
-                Normalize(line.substr(retval + 8, line.find(' ', retval + 8) - retval - 8), window, instance);
-        }
-        if (line.compare(0, 17, "Ret  window proc ") == 0) {
-            if (Normalize(values[0], window, instance) == "wnd") {
-                values.erase(values.begin());
-                calls.push_back("proc(" + Join(values, window, instance) + ")=" + result);
-            }
-        } else if (line.compare(0, 5, "Call ") == 0 && line.compare(5, 11, "window proc") != 0) {
-            std::string name = line.substr(5, open - 5);
-            calls.push_back(name.substr(name.find('.') + 1) + "(" + Join(values, window, instance) + ")");
-        } else if (line.compare(0, 5, "Ret  ") == 0 && !result.empty()) {
-            std::string name = line.substr(5, open - 5);
-            calls.push_back(name.substr(name.find('.') + 1) + "=" + result);
+        line = line.substr(strlen(prefix), line.find_last_not_of("\r\n") + 1 - strlen(prefix));
+        if (std::regex_match(line, m, call)) {
+            calls.push_back(m[1].str() + "(" + names.Values(m[2]) + ")");
+        } else if (std::regex_match(line, m, result)) {
+            calls.push_back(m[1].str() + "=" + names.Value(m[2]));
+        } else if (std::regex_match(line, m, answer) && names.Value(m[1]) == "wnd") {
+            calls.push_back("proc(" + names.Values(m[2].str() + "," + m[3].str() + "," + m[4].str()) +
+                            ")=" + names.Value(m[5]));
         }
     }
     fclose(file);
-    if (calls.empty()) {
-        *problem = "no traced call of thread " + std::string(prefix) + " in the trace log";
-    }
+    EXPECT_FALSE(calls.empty()) << "no call of thread " << prefix << " in the trace log";
     return calls;
 }
 
@@ -274,43 +206,40 @@ bool Matches(const char* pattern, const char* call) {
             }
         }
     }
-    if (*pattern == '\0' || *pattern != *call) {
-        return *pattern == '\0' && *call == '\0';
-    }
-    return Matches(pattern + 1, call + 1);
+    return *pattern == *call && (*pattern == '\0' || Matches(pattern + 1, call + 1));
 }
 
 void ExpectCalls(const std::vector<std::string>& expected, const std::vector<std::string>& calls) {
-    size_t next = 0;
+    std::vector<std::string>::const_iterator next = calls.begin();
     for (const std::string& pattern : expected) {
-        if (pattern[0] == '!') {
-            for (const std::string& call : calls) {
-                EXPECT_NE(0u, call.compare(0, pattern.size() - 1, pattern.substr(1)))
-                    << "unexpected: " << call;
-            }
-            continue;
+        for (const std::string& call : calls) {
+            EXPECT_TRUE(pattern[0] != '!' ||
+                        call.compare(0, pattern.size() - 1, pattern, 1, std::string::npos) != 0)
+                << "unexpected: " << call;
         }
-        while (next < calls.size() && !Matches(pattern.c_str(), calls[next].c_str())) {
-            next++;
+        while (pattern[0] != '!' && next != calls.end() && !Matches(pattern.c_str(), next->c_str())) {
+            ++next;
         }
-        if (next == calls.size()) {
+        if (pattern[0] != '!' && next == calls.end()) {
             std::string seen;
             for (const std::string& call : calls) {
-                bool named =
-                    pattern.compare(0, pattern.find_first_of("(="), call, 0, call.find_first_of("(=")) == 0;
-                seen += named ? "\n  " + call : "";
+                seen += call.compare(0, call.find_first_of("(="), pattern, 0, pattern.find_first_of("(="))
+                            ? ""
+                            : "\n  " + call;
             }
             ADD_FAILURE() << "missing, or out of order: " << pattern << "\ncalls of that name:" << seen;
             return;
         }
-        next++;
+        next += pattern[0] != '!';
     }
 }
 
 void Act(const TrayProcess& tray, char action) {
     switch (action) {
     case 'p':
-        tray.Notify(WM_LBUTTONDOWN);
+    case 'r':
+    case 'R':
+        tray.Notify(action == 'p' ? WM_LBUTTONDOWN : WM_RBUTTONDBLCLK, action == 'R' ? 1 : kContractIconId);
         break;
     case 'e':
         EXPECT_EQ(kContractErrorText, tray.PressForErrorBox(kTimeoutMs));
@@ -324,12 +253,6 @@ void Act(const TrayProcess& tray, char action) {
         PostMessageA(tray.window, WM_USER + 1, kContractIconId, WM_RBUTTONDBLCLK);
         Sleep(1500);
         break;
-    case 'r':
-        tray.Notify(WM_RBUTTONDBLCLK);
-        break;
-    case 'R':
-        tray.Notify(WM_RBUTTONDBLCLK, 1);
-        break;
     case 'c':
         PostMessageA(tray.window, WM_CLOSE, 0, 0);
         break;
@@ -339,29 +262,24 @@ void Act(const TrayProcess& tray, char action) {
 TEST(Trace, CallsTheirValuesAndTheTip) {
     PrepareTargets();
     for (const TraceRow& row : kRows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(std::string("arguments: ") + row.arguments + ", actions: " + row.actions);
         std::vector<std::string> tipsBefore = ReadTrayTips();
         TrayProcess tray;
         ASSERT_TRUE(tray.Start(row.arguments, "C:\\", TrayLauncherPath(), true));
         // No CS_DBLCLKS: the shell, not the window, turns presses into double-clicks.
         EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW), GetClassLongA(tray.window, GCL_STYLE));
         EXPECT_FALSE(IsWindowVisible(tray.window));
-        std::string window = Hex(reinterpret_cast<UINT_PTR>(tray.window));
-        std::string instance = Hex(GetWindowLongPtrA(tray.window, GWLP_HINSTANCE));
+        Names names = {Hex(reinterpret_cast<UINT_PTR>(tray.window)),
+                       Hex(GetWindowLongPtrA(tray.window, GWLP_HINSTANCE))};
         if (row.tip) {
             EXPECT_EQ(row.tip, WaitForNewTrayTip(tipsBefore, kTimeoutMs));
         }
         for (const char* action = row.actions; *action; action++) {
             Act(tray, *action);
-            if (action[1] != '\0') {
-                EXPECT_TRUE(tray.IsRunning()) << "after " << *action;
-            }
+            EXPECT_TRUE(action[1] == '\0' || tray.IsRunning()) << "after " << *action;
         }
         EXPECT_EQ(0u, tray.WaitForExit(kTimeoutMs));
-        std::string problem;
-        std::vector<std::string> calls = ReadCalls(tray.info.dwThreadId, window, instance, &problem);
-        ASSERT_TRUE(problem.empty()) << problem;
-        ExpectCalls(row.calls, calls);
+        ExpectCalls(row.calls, ReadCalls(tray.info.dwThreadId, names));
     }
 }
 

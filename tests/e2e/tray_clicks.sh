@@ -12,7 +12,7 @@ failures=0
 check() {
     if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
 }
-winpath() { echo "Z:${1//\//\\}"; }
+source "$(dirname "$0")/../../scripts/wine-helpers.sh"
 
 # A pure red icon makes our icon easy to find among any others in the tray.
 convert -size 16x16 xc:'#ff0000' "$work/red.ico"
@@ -27,16 +27,6 @@ find_colour() {
         -fill white -opaque '#01fe02' -format '%@' info: 2>/dev/null | awk -F'[x+]' '$1 > 2 { print int($3 + $1 / 2), int($4 + $2 / 2) }'
 }
 
-wait_for() {
-    local tries=$1
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 # Finds the icon by a colour of its picture: sets window and position.
@@ -46,7 +36,7 @@ locate() {
 
 # Waits for the program to end (killing it if it does not) and checks its status.
 check_ended_with_zero() {
-    wait_for 100 ended || kill -9 "$pid"
+    retry 100 ended || kill -9 "$pid"
     wait "$pid"
     local status=$?
     check "$1: exit status 0 (was $status)" "[ $status = 0 ]"
@@ -58,21 +48,16 @@ TRAYLNCH_MARKER_DIR=$(winpath "$work")
 pid=$!
 
 position=""
-check "the icon from the icon file shows in the tray" "wait_for 150 locate '#ff0000'"
+check "the icon from the icon file shows in the tray" "retry 150 locate '#ff0000'"
 if [ -n "$position" ]; then
     read -r x y <<<"$position"
-    xdotool mousemove --window "$window" "$x" "$y"
-    sleep 2.5
-    import -window root "$artifacts/tray-tip.png"
-    echo "screenshot with the tip: $artifacts/tray-tip.png"
-
     xdotool mousemove --window "$window" "$x" "$y" click 1
     launched() { ls "$work"/launch-*.txt >/dev/null 2>&1; }
-    check "a real left click launches the target" "wait_for 100 launched"
+    check "a real left click launches the target" "retry 100 launched"
     check "the target got its parameters" "grep -qx 'arg=xdotool' $work/launch-*.txt"
 
     xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
-    check "a real right double-click ends the program" "wait_for 100 ended"
+    check "a real right double-click ends the program" "retry 100 ended"
 fi
 check_ended_with_zero "real clicks"
 
@@ -91,7 +76,7 @@ for case in "document:$(winpath "$work/notes.txt")" \
     "$wine" "$exe" "${arguments[@]}" -dBuilt-in &
     pid=$!
     position=""
-    check "$name: the built-in icon shows" "wait_for 150 locate '#000000'"
+    check "$name: the built-in icon shows" "retry 150 locate '#000000'"
     import -window "$(tray_window)" "$artifacts/tray-builtin-${name// /-}.png" 2>/dev/null
     if [ -n "$position" ]; then
         read -r x y <<<"$position"

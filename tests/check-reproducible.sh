@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the product and its release zip twice, from two source folders into two build
+# folders, and compares the bytes; the first difference found is the failure.
+# Usage: check-reproducible.sh SOURCE_DIR WORK_DIR
+set -u
+source=$1
+work=$2
+rm -rf "$work"
+mkdir -p "$work/elsewhere/source"
+tar -C "$source" --exclude=./build --exclude=./dist --exclude=./.git -cf - . | tar -C "$work/elsewhere/source" -xf -
+# Both zips take their entry times from the same commit. The product is built without
+# that hint, which the linker would otherwise take for its time stamp.
+epoch=$(git -C "$source" log -1 --format=%ct 2>/dev/null || echo 315532800)
+unset SOURCE_DATE_EPOCH
+
+build() {
+    cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-i686.cmake" \
+        -DTRAYLNCH_TESTS=OFF -DTRAYLNCH_DIST_DIR="$2/dist" >/dev/null && cmake --build "$2" --target traylnch >/dev/null &&
+        SOURCE_DATE_EPOCH=$epoch cmake --build "$2" --target release >/dev/null
+}
+build "$source" "$work/a" || { echo "FAIL: the first build"; exit 1; }
+sleep 2 # a time stamp in the file would then differ
+build "$work/elsewhere/source" "$work/b/deeper" || { echo "FAIL: the second build"; exit 1; }
+
+failed=0
+for file in traylnch.exe dist/SHA256SUMS $(cd "$work/a" && ls dist/*.zip); do
+    if ! difference=$(cmp "$work/a/$file" "$work/b/deeper/$file" 2>&1); then
+        echo "FAIL: $file is not the same twice: ${difference#* differ: } ($(cmp -l "$work/a/$file" "$work/b/deeper/$file" 2>/dev/null | head -n 1 | awk '{ print "octal " $2 " vs " $3 }'))"
+        failed=1
+    fi
+done
+[ "$failed" = 0 ] && echo "the same bytes twice: $(cat "$work/a/dist/SHA256SUMS" | tr '\n' ' ')"
+exit $failed
