@@ -53,31 +53,6 @@ TrayProcess::~TrayProcess() {
     }
 }
 
-bool TrayProcess::Start(const std::string& arguments, const char* currentDirectory,
-                        const std::string& program, bool traced) {
-    std::string line = "\"" + program + "\"";
-    if (!arguments.empty()) {
-        line += " " + arguments;
-    }
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    // Wine hands WINEDEBUG on to the child from its environment block.
-    std::string debug = Environment("WINEDEBUG");
-    if (traced) {
-        SetEnvironmentVariableA("WINEDEBUG", "+relay");
-    }
-    BOOL started = CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL,
-                                  currentDirectory, &startup, &info);
-    SetEnvironmentVariableA("WINEDEBUG", debug.empty() ? NULL : debug.c_str());
-    if (!started) {
-        return false;
-    }
-    window = FindTrayWindow(info.dwProcessId, 60000);
-    return window != NULL;
-}
-
 void TrayProcess::Notify(LPARAM mouseMessage, WPARAM iconId) const {
     static const UINT callback = RegisterWindowMessageA(kContractName);
     PostMessageA(window, callback, iconId, mouseMessage);
@@ -136,8 +111,29 @@ static HWND WaitForProcessWindow(DWORD processId, const char* className, const c
                          timeoutMs);
 }
 
-HWND FindTrayWindow(DWORD processId, DWORD timeoutMs) {
-    return WaitForProcessWindow(processId, kContractName, kContractName, timeoutMs);
+bool TrayProcess::Start(const std::string& arguments, const char* currentDirectory,
+                        const std::string& program, bool traced) {
+    std::string line = "\"" + program + "\"";
+    if (!arguments.empty()) {
+        line += " " + arguments;
+    }
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    // Wine hands WINEDEBUG on to the child from its environment block.
+    std::string debug = Environment("WINEDEBUG");
+    if (traced) {
+        SetEnvironmentVariableA("WINEDEBUG", "+relay");
+    }
+    BOOL started = CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL,
+                                  currentDirectory, &startup, &info);
+    SetEnvironmentVariableA("WINEDEBUG", debug.empty() ? NULL : debug.c_str());
+    if (!started) {
+        return false;
+    }
+    window = WaitForProcessWindow(info.dwProcessId, kContractName, kContractName, 60000);
+    return window != NULL;
 }
 
 HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {

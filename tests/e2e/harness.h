@@ -36,9 +36,6 @@ struct TrayProcess {
     std::string PressForErrorBox(DWORD timeoutMs) const;
 };
 
-// Finds the hidden window of the given process, waiting up to timeoutMs.
-HWND FindTrayWindow(DWORD processId, DWORD timeoutMs);
-
 // What one start of the marker target recorded.
 struct Launch {
     std::string module, currentDirectory, commandLine;
@@ -54,9 +51,6 @@ class MarkerLog {
     // Waits until at least count launches are recorded, then returns all of them.
     std::vector<Launch> WaitForLaunches(size_t count, DWORD timeoutMs) const;
     size_t CountLaunches() const;
-    const std::string& Folder() const {
-        return folder;
-    }
 
   private:
     std::string folder;

@@ -96,25 +96,25 @@ const TraceRow kRows[] = {
      nullptr},
 };
 
-void WriteFile(const std::string& path, const std::string& content) {
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, file) << path;
-    fwrite(content.data(), 1, content.size(), file);
-    fclose(file);
-}
-
 void PrepareTargets() {
     CreateDirectoryA("C:\\t", NULL);
     CreateDirectoryA("C:\\t\\with blanks", NULL);
     for (const char* copy : {"C:\\t\\edit.exe", "C:\\edit.exe", "C:\\t\\with blanks\\my marker.exe"}) {
         CopyMarkerTo(copy);
     }
-    WriteFile("C:\\t\\data.unknownext", "no program is associated with this");
-    WriteFile("C:\\t\\corrupt.exe", "MZ but nothing an executable needs");
-    WriteFile("C:\\t\\empty.ico", "");
-    // An icon directory that promises images far beyond the end of the file.
-    WriteFile("C:\\t\\garbage.ico",
-              std::string("\0\0\1\0\xff\xff\x30\x30\0\0\1\0\x20\0\xff\xff\xff\x7f\x16\0\0\0", 22));
+    // The last, an icon directory that promises images far beyond the end of the file.
+    const std::pair<const char*, std::string> files[] = {
+        {"C:\\t\\data.unknownext", "no program is associated with this"},
+        {"C:\\t\\corrupt.exe", "MZ but nothing an executable needs"},
+        {"C:\\t\\empty.ico", ""},
+        {"C:\\t\\garbage.ico",
+         std::string("\0\0\1\0\xff\xff\x30\x30\0\0\1\0\x20\0\xff\xff\xff\x7f\x16\0\0\0", 22)}};
+    for (const auto& file : files) {
+        FILE* out = fopen(file.first, "wb");
+        ASSERT_NE(nullptr, out) << file.first;
+        fwrite(file.second.data(), 1, file.second.size(), out);
+        fclose(out);
+    }
     // Relay only the program's own calls; while an exclude list exists the include list is ignored.
     HKEY key = NULL;
     RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Debug", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);

@@ -41,37 +41,35 @@ void ExpectSettings(const SettingsCase& c) {
     EXPECT_STREQ(c.iconFile, s.iconFile) << label;
 }
 
-TEST(LaunchSettings, WorkedCases) {
+TEST(LaunchSettings, PositionsOptionsAndParameters) {
     const SettingsCase cases[] = {
+        // The worked cases.
         {{}, "", "", "", 0, ""},
-        {{"C:\\Tools\\edit.exe"}, "C:\\Tools\\edit.exe", "", "C:\\Tools\\edit.exe", 0, ""},
-        {{"C:\\Tools\\edit.exe%/n C:\\a.txt", "2"},
-         "C:\\Tools\\edit.exe",
-         "/n C:\\a.txt",
-         "C:\\Tools\\edit.exe%/n C:\\a.txt",
+        {{R"(C:\Tools\edit.exe)"}, R"(C:\Tools\edit.exe)", "", R"(C:\Tools\edit.exe)", 0, ""},
+        {{R"(C:\Tools\edit.exe%/n C:\a.txt)", "2"},
+         R"(C:\Tools\edit.exe)",
+         R"(/n C:\a.txt)",
+         R"(C:\Tools\edit.exe%/n C:\a.txt)",
          2,
          ""},
-        {{"C:\\x.exe", "-dEditor", "3", "C:\\i\\e.ico"}, "C:\\x.exe", "", "Editor", 3, "C:\\i\\e.ico"},
-        {{"C:\\x.exe", "1", "-dA", "C:\\i.ico", "-dB"}, "C:\\x.exe", "", "B", 1, "C:\\i.ico"},
-        {{"C:\\x.exe", "1", "C:\\i.ico", "extra", "-dB"}, "C:\\x.exe", "", "C:\\x.exe", 1, "C:\\i.ico"},
-        {{"C:\\x.exe", "-d"}, "C:\\x.exe", "", "", 0, ""},
-        {{"-dName", "C:\\x.exe"}, "-dName", "", "-dName", 0, ""},
-        {{"C:\\x.exe%a%b"}, "C:\\x.exe", "a%b", "C:\\x.exe%a%b", 0, ""},
-        {{"C:\\Tools\\edit.exe%C:\\notes.txt", "-dNotes", "0"},
-         "C:\\Tools\\edit.exe",
-         "C:\\notes.txt",
+        {{R"(C:\x.exe)", "-dEditor", "3", R"(C:\i\e.ico)"}, R"(C:\x.exe)", "", "Editor", 3, R"(C:\i\e.ico)"},
+        {{R"(C:\x.exe)", "1", "-dA", R"(C:\i.ico)", "-dB"}, R"(C:\x.exe)", "", "B", 1, R"(C:\i.ico)"},
+        {{R"(C:\x.exe)", "1", R"(C:\i.ico)", "extra", "-dB"},
+         R"(C:\x.exe)",
+         "",
+         R"(C:\x.exe)",
+         1,
+         R"(C:\i.ico)"},
+        {{R"(C:\x.exe)", "-d"}, R"(C:\x.exe)", "", "", 0, ""},
+        {{"-dName", R"(C:\x.exe)"}, "-dName", "", "-dName", 0, ""},
+        {{R"(C:\x.exe%a%b)"}, R"(C:\x.exe)", "a%b", R"(C:\x.exe%a%b)", 0, ""},
+        {{R"(C:\Tools\edit.exe%C:\notes.txt)", "-dNotes", "0"},
+         R"(C:\Tools\edit.exe)",
+         R"(C:\notes.txt)",
          "Notes",
          0,
          ""},
-    };
-    for (const SettingsCase& c : cases) {
-        ExpectSettings(c);
-    }
-}
-
-TEST(LaunchSettings, DisplayOptions) {
-    const SettingsCase cases[] = {
-        // Two in a row at position 2: both taken, the last wins, the index follows them.
+        // Two display options in a row at position 2: both taken, the last wins, the index follows.
         {{"t", "-dA", "-dB", "7"}, "t", "", "B", 7, ""},
         // Alone at position 2: nothing else is set.
         {{"t", "-dOnly"}, "t", "", "Only", 0, ""},
@@ -89,20 +87,13 @@ TEST(LaunchSettings, DisplayOptions) {
         // Empty arguments are ordinary positional arguments.
         {{"", "", ""}, "", "", "", 0, ""},
         {{"t", "", "-dZ", ""}, "t", "", "Z", 0, ""},
-    };
-    for (const SettingsCase& c : cases) {
-        ExpectSettings(c);
-    }
-}
-
-TEST(LaunchSettings, ParametersSplitAtTheFirstPercent) {
-    const SettingsCase cases[] = {
+        // Parameters start after the first '%'.
         {{"%rest of it"}, "", "rest of it", "%rest of it", 0, ""},
         {{"app%"}, "app", "", "app%", 0, ""},
-        {{"C:\\My Tools\\e.exe%/n \"C:\\a b.txt\""},
-         "C:\\My Tools\\e.exe",
-         "/n \"C:\\a b.txt\"",
-         "C:\\My Tools\\e.exe%/n \"C:\\a b.txt\"",
+        {{R"(C:\My Tools\e.exe%/n "C:\a b.txt")"},
+         R"(C:\My Tools\e.exe)",
+         R"(/n "C:\a b.txt")",
+         R"(C:\My Tools\e.exe%/n "C:\a b.txt")",
          0,
          ""},
     };
@@ -120,33 +111,27 @@ TEST(IconIndex, FollowsAtoi) {
     const struct {
         const char* text;
         int32_t value;
-    } cases[] = {
-        {"0", 0},
-        {"12", 12},
-        {"12abc", 12},
-        {"-3", -3},
-        {"+5", 5},
-        {"010", 10},
-        {"0x10", 0},
-        {"abc", 0},
-        {"", 0},
-        {"-", 0},
-        {"+-1", 0},
-        {"- 1", 0},
-        {" \t\n\v\f\r42", 42},
-        {"\xa0"
-         "1",
-         0},
-        {"\x85"
-         "1",
-         0},
-        {"2147483647", 2147483647},
-        {"2147483648", INT32_MIN},
-        {"-2147483648", INT32_MIN},
-        {"4294967297", 1},
-        {"99999999999999999999", 1661992959},
-        {"-99999999999999999999", -1661992959},
-    };
+    } cases[] = {{"0", 0},
+                 {"12", 12},
+                 {"12abc", 12},
+                 {"-3", -3},
+                 {"+5", 5},
+                 {"010", 10},
+                 {"0x10", 0},
+                 {"abc", 0},
+                 {"", 0},
+                 {"-", 0},
+                 {"+-1", 0},
+                 {"- 1", 0},
+                 {" \t\n\v\f\r42", 42},
+                 {"\xa0\x31", 0}, // a non-breaking space, then 1
+                 {"\x85\x31", 0},
+                 {"2147483647", 2147483647},
+                 {"2147483648", INT32_MIN},
+                 {"-2147483648", INT32_MIN},
+                 {"4294967297", 1},
+                 {"99999999999999999999", 1661992959},
+                 {"-99999999999999999999", -1661992959}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.value, ParseIconIndex(c.text)) << "[" << c.text << "]";
     }
