@@ -25,7 +25,6 @@ double Now() {
 }
 
 struct Candidate {
-    const char* name;
     std::string path;
     std::vector<double> startMs, launchMs, peakKb;
 };
@@ -97,8 +96,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: bench traylnch64 reference64 marker-folder traylnch32 reference32 out.md\n");
         return 2;
     }
-    Candidate ours = {"traylnch", argv[1], {}, {}, {}};
-    Candidate reference = {"reference", argv[2], {}, {}, {}};
+    Candidate ours = {argv[1], {}, {}, {}};
+    Candidate reference = {argv[2], {}, {}, {}};
     std::string folder = argv[3];
     MarkerLog log;
 

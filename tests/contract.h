@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 const char kContractName[] = "TrayLnch";
 const unsigned kContractIconId = 4711;
 const char kContractErrorText[] = "Error by execute program";
@@ -19,6 +21,9 @@ inline const bool* ShiftJisLeadBytes() {
         table[b] = b <= 0x9f || b >= 0xe0;
     }
     return table;
+}
+inline std::string Repeat(const char* text, int times) {
+    return times > 0 ? text + Repeat(text, times - 1) : "";
 }
 #define SJIS_HYO "\x95\x5c" // 表
 #define SJIS_SO "\x83\x5c"  // ソ

@@ -18,16 +18,9 @@ static std::string Environment(const char* name) {
 
 std::string WindowsPath(const std::string& path) {
     std::string result = path;
-    for (char& c : result) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
+    std::replace(result.begin(), result.end(), '/', '\\');
     // ctest hands over host paths; Wine maps the host's root to drive Z:.
-    if (!path.empty() && path[0] == '/') {
-        result = "Z:" + result;
-    }
-    return result;
+    return !path.empty() && path[0] == '/' ? "Z:" + result : result;
 }
 
 std::string TrayLauncherPath() {
@@ -142,12 +135,9 @@ HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {
 
 int TrayProcess::CountErrorBoxes() const {
     int boxes = 0;
-    WaitForWindow(
-        [&](HWND window) {
-            boxes += IsProcessWindow(window, info.dwProcessId, "#32770", kContractName);
-            return false;
-        },
-        0);
+    for (HWND box = NULL; (box = FindWindowExA(NULL, box, "#32770", kContractName)) != NULL;) {
+        boxes += IsProcessWindow(box, info.dwProcessId, "#32770", kContractName);
+    }
     return boxes;
 }
 
@@ -228,20 +218,12 @@ size_t MarkerLog::CountLaunches() const {
 static Launch ReadLaunch(const std::string& path) {
     Launch launch;
     std::ifstream file(path.c_str(), std::ios::binary);
-    std::string line;
-    while (std::getline(file, line)) {
-        size_t equals = line.find('=');
-        std::string key = line.substr(0, equals), value = line.substr(equals + 1);
-        if (key == "module")
-            launch.module = value;
-        else if (key == "cwd")
-            launch.currentDirectory = value;
-        else if (key == "show")
-            launch.show = atoi(value.c_str());
-        else if (key == "cmd")
-            launch.commandLine = value;
-        else if (key == "arg")
-            launch.arguments.push_back(value);
+    std::string show, argument;
+    std::getline(std::getline(std::getline(file, launch.module), launch.currentDirectory), show);
+    std::getline(file, launch.commandLine);
+    launch.show = show.empty() ? -2 : atoi(show.c_str());
+    while (std::getline(file, argument)) {
+        launch.arguments.push_back(argument);
     }
     return launch;
 }
@@ -264,15 +246,14 @@ std::vector<std::string> ReadTrayTips() {
     std::vector<std::string> tips;
     DWORD shell = 0;
     GetWindowThreadProcessId(FindWindowA("Shell_TrayWnd", NULL), &shell);
-    HWND tooltip = WaitForWindow(
-        [&](HWND window) {
-            DWORD owner = 0;
-            char className[32] = {};
-            GetWindowThreadProcessId(window, &owner);
-            GetClassNameA(window, className, sizeof className);
-            return owner == shell && strcmp(className, TOOLTIPS_CLASSA) == 0;
-        },
-        0);
+    HWND tooltip = NULL;
+    while ((tooltip = FindWindowExA(NULL, tooltip, TOOLTIPS_CLASSA, NULL)) != NULL) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tooltip, &owner);
+        if (owner == shell) {
+            break;
+        }
+    }
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
     if (!tooltip || !process) {
         return tips;
@@ -302,14 +283,10 @@ std::string WaitForNewTrayTip(const std::vector<std::string>& before, DWORD time
     DWORD start = GetTickCount();
     do {
         std::vector<std::string> now = ReadTrayTips();
-        for (const std::string& old : before) {
-            std::vector<std::string>::iterator same = std::find(now.begin(), now.end(), old);
-            if (same != now.end()) {
-                now.erase(same);
+        for (const std::string& tip : now) {
+            if (std::count(now.begin(), now.end(), tip) > std::count(before.begin(), before.end(), tip)) {
+                return tip;
             }
-        }
-        if (!now.empty()) {
-            return now.front();
         }
         Sleep(50);
     } while (GetTickCount() - start < timeoutMs);

@@ -31,10 +31,7 @@ TEST(DoubleByte, TargetStartsInItsOwnFolderAndTheTipKeepsWholeCharacters) {
     CreateDirectoryA(folder.c_str(), NULL);
     std::string marker = folder + "\\" SJIS_NO ".exe";
     CopyMarkerTo(marker);
-    std::string tail;
-    for (int i = 0; i < 26; i++) {
-        tail += SJIS_HYO;
-    }
+    std::string tail = Repeat(SJIS_HYO, 26);
     MarkerLog log;
     std::vector<std::string> tipsBefore = ReadTrayTips();
     TrayProcess tray;

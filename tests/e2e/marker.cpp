@@ -4,8 +4,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-// Writes one record file into %TRAYLNCH_MARKER_DIR%. Written under a temporary name and
-// renamed, so a reader never sees half a record.
+// Writes one record file into %TRAYLNCH_MARKER_DIR%, a value a line: module, folder, show
+// mode, command line, then each argument. Written under a temporary name and renamed, so a
+// reader never sees half a record.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char directory[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("TRAYLNCH_MARKER_DIR", directory, MAX_PATH)) {
@@ -26,9 +27,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!file) {
         return 3;
     }
-    fprintf(file, "module=%s\ncwd=%s\nshow=%d\ncmd=%s\n", module, current, show, GetCommandLineA());
+    fprintf(file, "%s\n%s\n%d\n%s\n", module, current, show, GetCommandLineA());
     for (int i = 1; i < __argc; i++) {
-        fprintf(file, "arg=%s\n", __argv[i]);
+        fprintf(file, "%s\n", __argv[i]);
     }
     fclose(file);
     for (unsigned n = 0;; n++) {

@@ -125,14 +125,8 @@ void PrepareTargets() {
     RegCloseKey(key);
 }
 
-std::string Hex(unsigned long long value) {
-    char text[12] = {};
-    snprintf(text, sizeof text, "%x", static_cast<unsigned>(value));
-    return text;
-}
-
 struct Names {
-    std::string window, instance;
+    UINT window, instance;
 
     std::string Value(const std::string& token) const {
         if (token[0] == '"') {
@@ -143,8 +137,13 @@ struct Names {
         if (token.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
             return token; // a message name
         }
-        std::string hex = Hex(strtoull(token.c_str(), NULL, 16));
-        return hex == window ? "wnd" : hex == instance ? "inst" : hex == Hex(kContractIconId) ? "id" : hex;
+        UINT number = static_cast<UINT>(strtoull(token.c_str(), NULL, 16));
+        char hex[12] = {};
+        snprintf(hex, sizeof hex, "%x", number);
+        return number == window            ? "wnd"
+               : number == instance        ? "inst"
+               : number == kContractIconId ? "id"
+                                           : hex;
     }
 
     // A pointer to a text is written as the text; every other value goes through Value.
@@ -160,9 +159,9 @@ struct Names {
 
 // The calls of one thread, from the log that the traced run's standard error went to.
 std::vector<std::string> ReadCalls(DWORD threadId, const Names& names) {
-    static const std::regex call(R"(Call [\w.]+\.(\w+)\((.*)\) ret=\w+)"),
-        result(R"(Ret  [\w.]+\.(\w+)\(\) retval=(\w+).*)"),
-        answer(R"(Ret  window proc \w+ \(hwnd=(\w+),msg=(.*),wp=(\w+),lp=(\w+)\) retval=(\w+))");
+    static const std::regex call(R"(Call [\w.]+\.(\w+)\((.*)\) ret=\w+\s*)"),
+        result(R"(Ret  [\w.]+\.(\w+)\(\) retval=(\w+).*\s*)"),
+        answer(R"(Ret  window proc \w+ \(hwnd=(\w+),msg=(.*),wp=(\w+),lp=(\w+)\) retval=(\w+)\s*)");
     std::vector<std::string> calls;
     const char* log = getenv("TRAYLNCH_TRACE_LOG");
     FILE* file = log ? fopen(WindowsPath(log).c_str(), "rb") : NULL;
@@ -176,10 +175,7 @@ std::vector<std::string> ReadCalls(DWORD threadId, const Names& names) {
     std::smatch m;
     while (fgets(buffer, sizeof buffer, file)) {
         std::string line = buffer;
-        if (line.compare(0, strlen(prefix), prefix) != 0) {
-            continue;
-        }
-        line = line.substr(strlen(prefix), line.find_last_not_of("\r\n") + 1 - strlen(prefix));
+        line = line.compare(0, strlen(prefix), prefix) ? "" : line.substr(strlen(prefix));
         if (std::regex_match(line, m, call)) {
             calls.push_back(m[1].str() + "(" + names.Values(m[2]) + ")");
         } else if (std::regex_match(line, m, result)) {
@@ -269,8 +265,8 @@ TEST(Trace, CallsTheirValuesAndTheTip) {
         // No CS_DBLCLKS: the shell, not the window, turns presses into double-clicks.
         EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW), GetClassLongA(tray.window, GCL_STYLE));
         EXPECT_FALSE(IsWindowVisible(tray.window));
-        Names names = {Hex(reinterpret_cast<UINT_PTR>(tray.window)),
-                       Hex(GetWindowLongPtrA(tray.window, GWLP_HINSTANCE))};
+        Names names = {static_cast<UINT>(reinterpret_cast<UINT_PTR>(tray.window)),
+                       static_cast<UINT>(GetWindowLongPtrA(tray.window, GWLP_HINSTANCE))};
         if (row.tip) {
             EXPECT_EQ(row.tip, WaitForNewTrayTip(tipsBefore, kTimeoutMs));
         }

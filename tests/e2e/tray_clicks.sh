@@ -54,7 +54,7 @@ if [ -n "$position" ]; then
     xdotool mousemove --window "$window" "$x" "$y" click 1
     launched() { ls "$work"/launch-*.txt >/dev/null 2>&1; }
     check "a real left click launches the target" "retry 100 launched"
-    check "the target got its parameters" "grep -qx 'arg=xdotool' $work/launch-*.txt"
+    check "the target got its parameters" "grep -qx 'xdotool' $work/launch-*.txt"
 
     xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
     check "a real right double-click ends the program" "retry 100 ended"

@@ -83,10 +83,7 @@ TEST(CommandLineSplit, TrailBytesAreNeverSyntax) {
         // 0x5C as a trail byte is part of a character, not a backslash before a quote.
         {"p \x95\\\"a b\"", {"p", "\x95\\a b"}, {"p", "\x95\"a", "b"}},
         // A quote as trail byte neither opens nor closes a run.
-        {"p \x81\"a b",
-         {"p", "\x81\"a", "b"},
-         {"p", "\x81"
-               "a b"}},
+        {"p \x81\"a b", {"p", "\x81\"a", "b"}, {"p", "\x81\x61 b"}},
         // A space or tab as trail byte does not separate.
         {"p \x81 x", {"p", "\x81 x"}, {"p", "\x81", "x"}},
         {"\x81\t \"y\"", {"\x81\t", "y"}, {"\x81", "y"}},

@@ -183,10 +183,7 @@ TEST(Capacities, OverlongDisplayTextIsCut) {
     EXPECT_EQ(fit, Parse({hugeTarget}).displayText);
     EXPECT_STREQ("", Parse({hugeTarget}).target);
     // A double-byte character that would straddle the end is left out whole.
-    std::string hyo;
-    for (int i = 0; i < 130; i++) {
-        hyo += SJIS_HYO;
-    }
+    std::string hyo = Repeat(SJIS_HYO, 130);
     EXPECT_EQ(hyo.substr(0, 258), Parse({"t", "-d" + hyo}, ShiftJisLeadBytes()).displayText);
     EXPECT_EQ(hyo.substr(0, 259), Parse({"t", "-d" + hyo}).displayText);
     EXPECT_EQ(hyo.substr(0, 258), Parse({hyo}, ShiftJisLeadBytes()).displayText);

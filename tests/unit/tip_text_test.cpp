@@ -15,14 +15,6 @@ std::string Tip(const std::string& displayText, const bool* isLeadByte = nullptr
     return tip;
 }
 
-std::string Repeat(const char* text, int times) {
-    std::string result;
-    while (times-- > 0) {
-        result += text;
-    }
-    return result;
-}
-
 TEST(TipText, ShortTextsShowWhole) {
     EXPECT_EQ("Start: ", Tip(""));
     EXPECT_EQ("Start: Notes", Tip("Notes"));

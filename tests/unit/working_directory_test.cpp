@@ -50,23 +50,25 @@ TEST(WorkingDirectory, IsTheTargetsFolder) {
 }
 
 TEST(WorkingDirectory, TrailBytesAreNeverBackslashes) {
+    // The folder with code page 932's lead bytes, and without them, as a single-byte code page reads it.
     const struct {
-        DirectoryCase withTable, withoutTable;
+        const char* target;
+        const char* withTable; // null: no directory
+        const char* withoutTable;
     } cases[] = {
-        {{"C:\\" SJIS_SO "\x83\x74\x83\x67\\" SJIS_NO ".exe", true, "C:\\" SJIS_SO "\x83\x74\x83\x67"},
-         {"C:\\" SJIS_SO "\x83\x74\x83\x67\\" SJIS_NO ".exe", true, "C:\\" SJIS_SO "\x83\x74\x83\x67\\\x94"}},
-        {{"C:\\dbcs\\x" SJIS_HYO ".exe", true, "C:\\dbcs"},
-         {"C:\\dbcs\\x" SJIS_HYO ".exe", true, "C:\\dbcs\\x\x95"}},
-        {{"C:\\" SJIS_NO ".exe", true, "C:\\"}, {"C:\\" SJIS_NO ".exe", true, "C:\\\x94"}},
-        {{SJIS_HYO ".exe", false, ""}, {SJIS_HYO ".exe", true, "\x95"}},
-        {{"\\\\srv\\" SJIS_HYO "\\" SJIS_NO ".exe", true, "\\\\srv\\" SJIS_HYO},
-         {"\\\\srv\\" SJIS_HYO "\\" SJIS_NO ".exe", true, "\\\\srv\\" SJIS_HYO "\\\x94"}},
+        {"C:\\" SJIS_SO "\x83\x74\x83\x67\\" SJIS_NO ".exe", "C:\\" SJIS_SO "\x83\x74\x83\x67",
+         "C:\\" SJIS_SO "\x83\x74\x83\x67\\\x94"},
+        {"C:\\dbcs\\x" SJIS_HYO ".exe", "C:\\dbcs", "C:\\dbcs\\x\x95"},
+        {"C:\\" SJIS_NO ".exe", "C:\\", "C:\\\x94"},
+        {SJIS_HYO ".exe", nullptr, "\x95"},
+        {"\\\\srv\\" SJIS_HYO "\\" SJIS_NO ".exe", "\\\\srv\\" SJIS_HYO, "\\\\srv\\" SJIS_HYO "\\\x94"},
         // A lead byte as the last byte stands alone.
-        {{"C:\\d\\\x95", true, "C:\\d"}, {"C:\\d\\\x95", true, "C:\\d"}},
+        {"C:\\d\\\x95", "C:\\d", "C:\\d"},
     };
     for (const auto& c : cases) {
-        ExpectDirectory(c.withTable, ShiftJisLeadBytes());
-        ExpectDirectory(c.withoutTable, nullptr);
+        ExpectDirectory({c.target, c.withTable != nullptr, c.withTable ? c.withTable : ""},
+                        ShiftJisLeadBytes());
+        ExpectDirectory({c.target, true, c.withoutTable}, nullptr);
     }
 }
 
