@@ -1,12 +1,11 @@
 // Benchmark: the tray launcher against the bare-minimum reference, measured in the same run.
-// Idle CPU is measured from the host side (bench/idle.py): Wine reports the same made-up
-// process times for every other process.
+// This writes the samples; bench/report.py measures idle CPU from the host side, since Wine
+// reports the same made-up process times for every other process, and writes the table.
 #include "harness.h"
 
 #include <psapi.h>
 #include <stdio.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -60,26 +59,17 @@ void Stop(Candidate& candidate, const TrayProcess& running) {
     running.WaitForExit(30000);
 }
 
-struct Summary {
-    double median, low, high;
-};
-
-Summary Summarize(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    return {median, values.front(), values.back()};
-}
-
-void PrintRow(FILE* out, const char* figure, const char* unit, const std::vector<double>& ours,
-              const std::vector<double>& reference) {
-    Summary a = Summarize(ours), b = Summarize(reference);
-    char ratio[32] = "n/a";
-    if (b.median > 0) {
-        snprintf(ratio, sizeof ratio, "%.2f", a.median / b.median);
+// One figure's samples, a line each: figure, then ours, then the reference's, tab-separated.
+void WriteSamples(FILE* out, const char* figure, const std::vector<double>& ours,
+                  const std::vector<double>& reference) {
+    fprintf(out, "%s", figure);
+    for (const std::vector<double>* values : {&ours, &reference}) {
+        fprintf(out, "\t");
+        for (double value : *values) {
+            fprintf(out, "%.3f ", value);
+        }
     }
-    fprintf(out, "| %s (%s) | %.2f (%.2f..%.2f) | %.2f (%.2f..%.2f) | %s |\n", figure, unit, a.median, a.low,
-            a.high, b.median, b.low, b.high, ratio);
+    fprintf(out, "\n");
 }
 
 double FileSize(const char* path) {
@@ -90,10 +80,10 @@ double FileSize(const char* path) {
 
 } // namespace
 
-// Usage: bench TRAYLNCH64 REFERENCE64 MARKER_FOLDER TRAYLNCH32 REFERENCE32 OUTPUT.md
+// Usage: bench TRAYLNCH64 REFERENCE64 MARKER_FOLDER TRAYLNCH32 REFERENCE32 SAMPLES
 int main(int argc, char** argv) {
     if (argc != 7) {
-        fprintf(stderr, "usage: bench traylnch64 reference64 marker-folder traylnch32 reference32 out.md\n");
+        fprintf(stderr, "usage: bench traylnch64 reference64 marker-folder traylnch32 reference32 samples\n");
         return 2;
     }
     Candidate ours = {argv[1], {}, {}, {}};
@@ -118,12 +108,10 @@ int main(int argc, char** argv) {
     if (!out) {
         return 1;
     }
-    fprintf(out, "| figure | traylnch: median (min..max) | reference: median (min..max) | ratio |\n");
-    fprintf(out, "|---|---|---|---|\n");
-    PrintRow(out, "start to icon added", "ms", ours.startMs, reference.startMs);
-    PrintRow(out, "press to target running", "ms", ours.launchMs, reference.launchMs);
-    PrintRow(out, "peak working set", "KiB", ours.peakKb, reference.peakKb);
-    PrintRow(out, "i686 file size", "bytes", {FileSize(argv[4])}, {FileSize(argv[5])});
+    WriteSamples(out, "start to icon added (ms)", ours.startMs, reference.startMs);
+    WriteSamples(out, "press to target running (ms)", ours.launchMs, reference.launchMs);
+    WriteSamples(out, "peak working set (KiB)", ours.peakKb, reference.peakKb);
+    WriteSamples(out, "i686 file size (bytes)", {FileSize(argv[4])}, {FileSize(argv[5])});
     fclose(out);
     return 0;
 }

@@ -60,6 +60,11 @@ DWORD TrayProcess::WaitForExit(DWORD timeoutMs) const {
     return status;
 }
 
+DWORD TrayProcess::EndByRightDoubleClick(DWORD timeoutMs) const {
+    Notify(WM_RBUTTONDBLCLK);
+    return WaitForExit(timeoutMs);
+}
+
 bool TrayProcess::IsRunning() const {
     return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -167,18 +172,27 @@ HWND WaitForWindowTitled(const char* part, DWORD timeoutMs) {
         timeoutMs);
 }
 
+// The paths of the files in folder whose names match pattern.
+static std::vector<std::string> ListFiles(const std::string& folder, const char* pattern) {
+    std::vector<std::string> paths;
+    WIN32_FIND_DATAA entry = {};
+    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            paths.push_back(folder + "\\" + entry.cFileName);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    return paths;
+}
+
 std::string MakeFolder(const std::string& name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     std::string folder = std::string(temp) + name;
     // A folder left by an earlier run is emptied, so old records cannot be counted.
-    WIN32_FIND_DATAA entry = {};
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            DeleteFileA((folder + "\\" + entry.cFileName).c_str());
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
+    for (const std::string& path : ListFiles(folder, "*")) {
+        DeleteFileA(path.c_str());
     }
     CreateDirectoryA(folder.c_str(), NULL);
     return folder;
@@ -198,21 +212,8 @@ MarkerLog::~MarkerLog() {
     SetEnvironmentVariableA("TRAYLNCH_MARKER_DIR", NULL);
 }
 
-static std::vector<std::string> ListRecords(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry = {};
-    HANDLE find = FindFirstFileA((folder + "\\launch-*.txt").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            names.push_back(folder + "\\" + entry.cFileName);
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    return names;
-}
-
 size_t MarkerLog::CountLaunches() const {
-    return ListRecords(folder).size();
+    return ListFiles(folder, "launch-*.txt").size();
 }
 
 static Launch ReadLaunch(const std::string& path) {
@@ -234,7 +235,7 @@ std::vector<Launch> MarkerLog::WaitForLaunches(size_t count, DWORD timeoutMs) co
         Sleep(20);
     }
     std::vector<Launch> launches;
-    for (const std::string& path : ListRecords(folder)) {
+    for (const std::string& path : ListFiles(folder, "launch-*.txt")) {
         launches.push_back(ReadLaunch(path));
     }
     return launches;

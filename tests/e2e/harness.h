@@ -27,6 +27,8 @@ struct TrayProcess {
     void Notify(LPARAM mouseMessage, WPARAM iconId = kContractIconId) const;
     // Exit status, or STILL_ACTIVE when it has not ended within timeoutMs.
     DWORD WaitForExit(DWORD timeoutMs) const;
+    // Ends the copy as a user does, by a right double-click on its icon; then as WaitForExit.
+    DWORD EndByRightDoubleClick(DWORD timeoutMs) const;
     bool IsRunning() const;
     // The error box this copy shows, or NULL after timeoutMs; and how many it has open.
     HWND WaitForErrorBox(DWORD timeoutMs) const;

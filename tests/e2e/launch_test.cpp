@@ -17,8 +17,7 @@ TEST(Launch, FolderTargetOpensWithoutError) {
     EXPECT_EQ(nullptr, tray.WaitForErrorBox(500));
     // The folder window would outlive the test and hold on to the test runner's output.
     PostMessageA(folderWindow, WM_CLOSE, 0, 0);
-    tray.Notify(WM_RBUTTONDBLCLK);
-    EXPECT_EQ(0u, tray.WaitForExit(kLaunchTimeoutMs));
+    EXPECT_EQ(0u, tray.EndByRightDoubleClick(kLaunchTimeoutMs));
 }
 
 // Runs only in a session whose ANSI code page is 932, where these characters end in 0x5C,
@@ -42,8 +41,7 @@ TEST(DoubleByte, TargetStartsInItsOwnFolderAndTheTipKeepsWholeCharacters) {
     ASSERT_EQ(1u, launches.size());
     EXPECT_EQ(marker, launches[0].module);
     EXPECT_EQ(folder, launches[0].currentDirectory);
-    tray.Notify(WM_RBUTTONDBLCLK);
-    EXPECT_EQ(0u, tray.WaitForExit(kLaunchTimeoutMs));
+    EXPECT_EQ(0u, tray.EndByRightDoubleClick(kLaunchTimeoutMs));
 }
 
 } // namespace

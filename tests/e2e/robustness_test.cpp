@@ -13,12 +13,6 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-// Ends the copy the way a user does and expects the status 0.
-void EndWithRightDoubleClick(TrayProcess& tray) {
-    tray.Notify(WM_RBUTTONDBLCLK);
-    EXPECT_EQ(0u, tray.WaitForExit(kTimeoutMs));
-}
-
 // Starts a copy, presses once and ends it: what the one launch recorded.
 Launch LaunchOnce(const std::string& arguments) {
     MarkerLog log;
@@ -26,7 +20,7 @@ Launch LaunchOnce(const std::string& arguments) {
     EXPECT_TRUE(tray.Start(arguments));
     tray.Notify(WM_LBUTTONDOWN);
     std::vector<Launch> launches = log.WaitForLaunches(1, kTimeoutMs);
-    EndWithRightDoubleClick(tray);
+    EXPECT_EQ(0u, tray.EndByRightDoubleClick(kTimeoutMs));
     EXPECT_EQ(1u, launches.size());
     return launches.empty() ? Launch() : launches[0];
 }
@@ -53,7 +47,7 @@ TEST(ExtremeCommandLines, ParametersAtAndPastTheirCapacity) {
         TrayProcess tray;
         ASSERT_TRUE(tray.Start(arguments));
         EXPECT_EQ(kContractErrorText, tray.PressForErrorBox(kTimeoutMs));
-        EndWithRightDoubleClick(tray);
+        EXPECT_EQ(0u, tray.EndByRightDoubleClick(kTimeoutMs));
     }
     EXPECT_EQ(0u, log.CountLaunches());
 }
@@ -90,7 +84,7 @@ TEST(Load, TwentyCopiesSideBySideLaunchAndEndOnTheirOwn) {
         EXPECT_EQ(1, own) << "copy " << i;
     }
     // Each ends on its own.
-    EndWithRightDoubleClick(copies[19]);
+    EXPECT_EQ(0u, copies[19].EndByRightDoubleClick(kTimeoutMs));
     EXPECT_TRUE(copies[0].IsRunning());
     for (TrayProcess& copy : copies) {
         copy.Notify(WM_RBUTTONDBLCLK);
@@ -134,7 +128,7 @@ TEST(Load, TwoHundredLaunchesInARow) {
     printf("190 launches in %lu ms; private bytes %zu after 10, %zu after 200 (growth %zu)\n", elapsed,
            afterTen, afterTwoHundred, growth);
     EXPECT_LE(growth, 64u * 1024u);
-    EndWithRightDoubleClick(tray);
+    EXPECT_EQ(0u, tray.EndByRightDoubleClick(kTimeoutMs));
 }
 
 TEST(Faults, FiftyPressesWhileTheBoxIsOpen) {
@@ -152,7 +146,7 @@ TEST(Faults, FiftyPressesWhileTheBoxIsOpen) {
     }
     EXPECT_EQ(51, tray.CountErrorBoxes());
     EXPECT_TRUE(tray.IsRunning());
-    EndWithRightDoubleClick(tray);
+    EXPECT_EQ(0u, tray.EndByRightDoubleClick(kTimeoutMs));
 }
 
 } // namespace

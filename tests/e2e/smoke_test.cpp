@@ -28,8 +28,7 @@ TEST(Smoke, StartsLaunchesAndEnds) {
     std::vector<std::string> expected = {"/n", "C:\\a", "b.txt"};
     EXPECT_EQ(expected, launches[0].arguments);
 
-    tray.Notify(WM_RBUTTONDBLCLK);
-    EXPECT_EQ(0u, tray.WaitForExit(kEmulatedTimeoutMs));
+    EXPECT_EQ(0u, tray.EndByRightDoubleClick(kEmulatedTimeoutMs));
 }
 
 } // namespace

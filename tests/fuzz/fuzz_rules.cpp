@@ -12,14 +12,12 @@
 #include "tip_text.h"
 #include "working_directory.h"
 
-// libFuzzer's own checks stop the run with a message; abort also reports the input.
-#define REQUIRE(condition)                                                                                   \
-    do {                                                                                                     \
-        if (!(condition)) {                                                                                  \
-            fprintf(stderr, "property failed: %s (line %d)\n", #condition, __LINE__);                        \
-            abort();                                                                                         \
-        }                                                                                                    \
-    } while (0)
+// abort stops the run and makes libFuzzer keep the input.
+[[noreturn]] static void Fail(const char* condition, int line) {
+    fprintf(stderr, "property failed: %s (line %d)\n", condition, line);
+    abort();
+}
+#define REQUIRE(condition) ((condition) ? (void)0 : Fail(#condition, __LINE__))
 
 namespace {
 

@@ -19,83 +19,65 @@ const LaunchSettings& Parse(std::vector<std::string> arguments, const bool* isLe
     return launchSettings;
 }
 
+// The fields as one line: target|parameters|display text|icon index|icon file.
+std::string Fields(const LaunchSettings& s) {
+    return std::string(s.target) + "|" + s.parameters + "|" + s.displayText + "|" +
+           std::to_string(s.iconIndex) + "|" + s.iconFile;
+}
+
 struct SettingsCase {
     std::vector<std::string> arguments;
-    const char* target;
-    const char* parameters;
-    const char* displayText;
-    int32_t iconIndex;
-    const char* iconFile;
+    const char* fields;
 };
 
 void ExpectSettings(const SettingsCase& c) {
-    const LaunchSettings& s = Parse(c.arguments);
     std::string label;
     for (const std::string& argument : c.arguments) {
         label += "[" + argument + "]";
     }
-    EXPECT_STREQ(c.target, s.target) << label;
-    EXPECT_STREQ(c.parameters, s.parameters) << label;
-    EXPECT_STREQ(c.displayText, s.displayText) << label;
-    EXPECT_EQ(c.iconIndex, s.iconIndex) << label;
-    EXPECT_STREQ(c.iconFile, s.iconFile) << label;
+    EXPECT_EQ(c.fields, Fields(Parse(c.arguments))) << label;
 }
 
 TEST(LaunchSettings, PositionsOptionsAndParameters) {
     const SettingsCase cases[] = {
         // The worked cases.
-        {{}, "", "", "", 0, ""},
-        {{R"(C:\Tools\edit.exe)"}, R"(C:\Tools\edit.exe)", "", R"(C:\Tools\edit.exe)", 0, ""},
+        {{}, "|||0|"},
+        {{R"(C:\Tools\edit.exe)"}, R"(C:\Tools\edit.exe||C:\Tools\edit.exe|0|)"},
         {{R"(C:\Tools\edit.exe%/n C:\a.txt)", "2"},
-         R"(C:\Tools\edit.exe)",
-         R"(/n C:\a.txt)",
-         R"(C:\Tools\edit.exe%/n C:\a.txt)",
-         2,
-         ""},
-        {{R"(C:\x.exe)", "-dEditor", "3", R"(C:\i\e.ico)"}, R"(C:\x.exe)", "", "Editor", 3, R"(C:\i\e.ico)"},
-        {{R"(C:\x.exe)", "1", "-dA", R"(C:\i.ico)", "-dB"}, R"(C:\x.exe)", "", "B", 1, R"(C:\i.ico)"},
-        {{R"(C:\x.exe)", "1", R"(C:\i.ico)", "extra", "-dB"},
-         R"(C:\x.exe)",
-         "",
-         R"(C:\x.exe)",
-         1,
-         R"(C:\i.ico)"},
-        {{R"(C:\x.exe)", "-d"}, R"(C:\x.exe)", "", "", 0, ""},
-        {{"-dName", R"(C:\x.exe)"}, "-dName", "", "-dName", 0, ""},
-        {{R"(C:\x.exe%a%b)"}, R"(C:\x.exe)", "a%b", R"(C:\x.exe%a%b)", 0, ""},
-        {{R"(C:\Tools\edit.exe%C:\notes.txt)", "-dNotes", "0"},
-         R"(C:\Tools\edit.exe)",
-         R"(C:\notes.txt)",
-         "Notes",
-         0,
-         ""},
+         R"(C:\Tools\edit.exe|/n C:\a.txt|C:\Tools\edit.exe%/n C:\a.txt|2|)"},
+        {{R"(C:\x.exe)", "-dEditor", "3", R"(C:\i\e.ico)"}, R"(C:\x.exe||Editor|3|C:\i\e.ico)"},
+        {{R"(C:\x.exe)", "1", "-dA", R"(C:\i.ico)", "-dB"}, R"(C:\x.exe||B|1|C:\i.ico)"},
+        {{R"(C:\x.exe)", "1", R"(C:\i.ico)", "extra", "-dB"}, R"(C:\x.exe||C:\x.exe|1|C:\i.ico)"},
+        {{R"(C:\x.exe)", "-d"}, R"(C:\x.exe|||0|)"},
+        {{"-dName", R"(C:\x.exe)"}, "-dName||-dName|0|"},
+        {{R"(C:\x.exe%a%b)"}, R"(C:\x.exe|a%b|C:\x.exe%a%b|0|)"},
+        {{R"(C:\Tools\edit.exe%C:\notes.txt)", "-dNotes", "0"}, R"(C:\Tools\edit.exe|C:\notes.txt|Notes|0|)"},
         // Two display options in a row at position 2: both taken, the last wins, the index follows.
-        {{"t", "-dA", "-dB", "7"}, "t", "", "B", 7, ""},
+        {{"t", "-dA", "-dB", "7"}, "t||B|7|"},
         // Alone at position 2: nothing else is set.
-        {{"t", "-dOnly"}, "t", "", "Only", 0, ""},
+        {{"t", "-dOnly"}, "t||Only|0|"},
         // Case-sensitive: -D is read as the icon index.
-        {{"t", "-DName", "i.ico"}, "t", "", "t", 0, "i.ico"},
-        {{"t", "-x"}, "t", "", "t", 0, ""},
-        {{"t", "-"}, "t", "", "t", 0, ""},
+        {{"t", "-DName", "i.ico"}, "t||t|0|i.ico"},
+        {{"t", "-x"}, "t||t|0|"},
+        {{"t", "-"}, "t||t|0|"},
         // Between index and icon file, and behind the icon file.
-        {{"t", "4", "-dMid", "f.ico"}, "t", "", "Mid", 4, "f.ico"},
-        {{"t", "4", "f.ico", "-dX", "-dY"}, "t", "", "Y", 4, "f.ico"},
+        {{"t", "4", "-dMid", "f.ico"}, "t||Mid|4|f.ico"},
+        {{"t", "4", "f.ico", "-dX", "-dY"}, "t||Y|4|f.ico"},
+        // The index is read as atoi reads it, once the display options are out of the way.
+        {{"t", "-dA", "-3"}, "t||A|-3|"},
+        {{"t", "12abc", "-dA"}, "t||A|12|"},
         // The first other argument at position 4 ends the scan, options behind it included.
-        {{"t", "4", "f.ico", "-dX", "stop", "-dY"}, "t", "", "X", 4, "f.ico"},
+        {{"t", "4", "f.ico", "-dX", "stop", "-dY"}, "t||X|4|f.ico"},
         // A display option's text is taken as it is, blanks and percent signs included.
-        {{"t", "-dStart my %app%"}, "t", "", "Start my %app%", 0, ""},
+        {{"t", "-dStart my %app%"}, "t||Start my %app%|0|"},
         // Empty arguments are ordinary positional arguments.
-        {{"", "", ""}, "", "", "", 0, ""},
-        {{"t", "", "-dZ", ""}, "t", "", "Z", 0, ""},
+        {{"", "", ""}, "|||0|"},
+        {{"t", "", "-dZ", ""}, "t||Z|0|"},
         // Parameters start after the first '%'.
-        {{"%rest of it"}, "", "rest of it", "%rest of it", 0, ""},
-        {{"app%"}, "app", "", "app%", 0, ""},
+        {{"%rest of it"}, "|rest of it|%rest of it|0|"},
+        {{"app%"}, "app||app%|0|"},
         {{R"(C:\My Tools\e.exe%/n "C:\a b.txt")"},
-         R"(C:\My Tools\e.exe)",
-         R"(/n "C:\a b.txt")",
-         R"(C:\My Tools\e.exe%/n "C:\a b.txt")",
-         0,
-         ""},
+         R"(C:\My Tools\e.exe|/n "C:\a b.txt"|C:\My Tools\e.exe%/n "C:\a b.txt"|0|)"},
     };
     for (const SettingsCase& c : cases) {
         ExpectSettings(c);
@@ -104,7 +86,7 @@ TEST(LaunchSettings, PositionsOptionsAndParameters) {
 
 TEST(LaunchSettings, ParsingTwiceStartsAfresh) {
     Parse({"first%p", "-dOne", "9", "one.ico"});
-    ExpectSettings({{"second"}, "second", "", "second", 0, ""});
+    ExpectSettings({{"second"}, "second||second|0|"});
 }
 
 TEST(IconIndex, FollowsAtoi) {
@@ -137,11 +119,6 @@ TEST(IconIndex, FollowsAtoi) {
     }
 }
 
-TEST(IconIndex, ReadOnlyAfterDisplayOptionsAreRemoved) {
-    EXPECT_EQ(-3, Parse({"t", "-dA", "-3"}).iconIndex);
-    EXPECT_EQ(12, Parse({"t", "12abc", "-dA"}).iconIndex);
-}
-
 // Over-long texts: a target or parameters that do not fit leave both empty, so a click
 // reports an error instead of starting a file with a cut name. Icon paths that do not fit
 // are dropped; display texts are cut.
@@ -156,11 +133,8 @@ TEST(Capacities, OverlongTargetAndParametersLeaveBothEmpty) {
     EXPECT_STREQ("a", fits.target);
     EXPECT_EQ(fitParameters, fits.parameters);
 
-    const LaunchSettings& tooLong = Parse({"a%" + fitParameters + "p", "3", "i.ico"});
-    EXPECT_STREQ("", tooLong.target);
-    EXPECT_STREQ("", tooLong.parameters);
-    EXPECT_EQ(3, tooLong.iconIndex);
-    EXPECT_STREQ("i.ico", tooLong.iconFile);
+    std::string tooLong = "a%" + fitParameters + "p";
+    EXPECT_EQ("||" + tooLong.substr(0, 259) + "|3|i.ico", Fields(Parse({tooLong, "3", "i.ico"})));
 
     // The whole first argument must fit the target field before it is cut at its '%'.
     std::string shortTarget = "x%" + std::string(kTargetBytes + 1, 'p');

@@ -15,28 +15,21 @@ std::string Tip(const std::string& displayText, const bool* isLeadByte = nullptr
     return tip;
 }
 
-TEST(TipText, ShortTextsShowWhole) {
-    EXPECT_EQ("Start: ", Tip(""));
-    EXPECT_EQ("Start: Notes", Tip("Notes"));
-    EXPECT_EQ("Start: C:\\x.exe%a b", Tip("C:\\x.exe%a b"));
-    // A percent sign is data, not a format directive.
-    EXPECT_EQ("Start: %s%d%n", Tip("%s%d%n"));
-}
-
-TEST(TipText, LongTextsKeepTheirEnd) {
-    std::string exactly56(56, 'a');
-    exactly56[55] = 'Z';
-    EXPECT_EQ("Start: " + exactly56, Tip(exactly56));
-    EXPECT_EQ(63u, Tip(exactly56).size());
-
-    std::string text57 = "0123" + std::string(53, 'b');
-    text57[56] = 'E';
-    EXPECT_EQ("Start: ..." + text57.substr(4), Tip(text57));
-    EXPECT_EQ(63u, Tip(text57).size());
-
-    std::string longest(259, 'c');
-    longest.replace(259 - 53, 4, "tail");
-    EXPECT_EQ("Start: ...tail" + std::string(49, 'c'), Tip(longest));
+TEST(TipText, ShortTextsShowWholeLongOnesTheirEnd) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Start: "},
+        {"Notes", "Start: Notes"},
+        {"C:\\x.exe%a b", "Start: C:\\x.exe%a b"},
+        // A percent sign is data, not a format directive.
+        {"%s%d%n", "Start: %s%d%n"},
+        // Up to 56 bytes the text shows whole; beyond, its last 53 bytes.
+        {std::string(55, 'a') + "Z", "Start: " + std::string(55, 'a') + "Z"},
+        {"0123" + std::string(52, 'b') + "E", "Start: ..." + std::string(52, 'b') + "E"},
+        {std::string(206, 'c') + "tail" + std::string(49, 'c'), "Start: ...tail" + std::string(49, 'c')},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.second, Tip(c.first)) << c.first;
+    }
 }
 
 TEST(TipText, LongDoubleByteTextsKeepWholeCharacters) {

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Idle CPU of the tray launcher and the reference, read from the host's process table.
+"""The benchmark's table: the samples bench.exe took, and idle CPU read from the host.
 
 Under Wine each Windows process is a host process, so /proc shows its real CPU time.
-Starts ten copies of each, lets them settle, then counts the clock ticks they use in ten
-seconds of idling. Appends rows to the benchmark's markdown table.
-Usage: idle.py TRAYLNCH_EXE REFERENCE_EXE MARKER_FOLDER TABLE.md
+Starts ten copies of each program, lets them settle, then counts the clock ticks they use
+in ten seconds of idling.
+Usage: report.py TRAYLNCH_EXE REFERENCE_EXE MARKER_FOLDER SAMPLES TABLE.md
 """
 import os
 import statistics
@@ -31,7 +31,7 @@ def row(figure, ours, reference):
 
 
 def main():
-    ours_exe, reference_exe, markers, table = sys.argv[1:5]
+    ours_exe, reference_exe, markers, samples, table = sys.argv[1:6]
     target = markers + "\\marker.exe%x"
     processes = {"ours": [], "reference": []}
     for _ in range(RUNS):
@@ -43,7 +43,11 @@ def main():
     time.sleep(IDLE_SECONDS)
     used = {p.pid: cpu_ticks(p.pid) - start[p.pid] for group in processes.values() for p in group}
     hz = os.sysconf("SC_CLK_TCK")
-    with open(table, "a") as f:
+    with open(table, "w") as f:
+        f.write("| figure | traylnch: median (min..max) | reference: median (min..max) | ratio |\n|---|---|---|---|\n")
+        for line in open(samples):
+            figure, ours, reference = line.rstrip("\n").split("\t")
+            f.write(row(figure, [float(v) for v in ours.split()], [float(v) for v in reference.split()]))
         f.write(row("CPU to start (ms)", [start[p.pid] * 1000 / hz for p in processes["ours"]],
                     [start[p.pid] * 1000 / hz for p in processes["reference"]]))
         f.write(row(f"CPU during {IDLE_SECONDS} s idle (clock ticks)", [used[p.pid] for p in processes["ours"]],
