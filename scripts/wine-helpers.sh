@@ -13,3 +13,54 @@ retry() {
     done
     return 1
 }
+
+# Whether this machine executes 32-bit x86 code itself. Machines of one kind have differed
+# here, so it is asked of the machine: a tiny 32-bit program exits with 42. An
+# i386 emulator registered with the kernel would answer too, hence no such entry may exist.
+runs_32bit_natively() {
+    [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || return 1
+    local elf
+    elf=$(mktemp)
+    python3 - "$elf" <<'PY'
+import struct, sys
+code = bytes([0xb8, 1, 0, 0, 0, 0xbb, 42, 0, 0, 0, 0xcd, 0x80])  # exit(42) through int 0x80
+base = 0x8048000
+header = b"\x7fELF" + bytes([1, 1, 1, 0]) + bytes(8) + struct.pack(
+    "<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32, 1, 0, 0, 0)
+segment = struct.pack("<IIIIIIII", 1, 0, base, base, 96, 96, 5, 0x1000)
+open(sys.argv[1], "wb").write(header + segment + code)
+PY
+    chmod +x "$elf"
+    "$elf" 2>/dev/null
+    local status=$?
+    rm -f "$elf"
+    [ "$status" = 42 ]
+}
+
+# Asks the machine once per run and hands the answer on to the scripts that follow:
+# TRAYLNCH_RUNS_32BIT is 1 where 32-bit code runs natively, 0 otherwise.
+detect_32bit() {
+    if [ -z "${TRAYLNCH_RUNS_32BIT:-}" ]; then
+        TRAYLNCH_RUNS_32BIT=0
+        runs_32bit_natively && TRAYLNCH_RUNS_32BIT=1
+    fi
+    export TRAYLNCH_RUNS_32BIT
+}
+
+# The tree whose Wine tests run here, with the session's option and a description: the
+# 32-bit product under the root's 32-bit Wine, or the 64-bit twin under the host's Wine.
+choose_tree() {
+    local out=$1
+    detect_32bit
+    if [ "$TRAYLNCH_RUNS_32BIT" = 1 ]; then
+        tree=$out/win32
+        session_option=(--i386-root "$out/i386-root")
+        wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine32")
+        tree_description="i686, 32-bit Wine, native"
+    else
+        tree=$out/win64
+        session_option=()
+        wine=(/usr/lib/wine/wine64)
+        tree_description="x86_64 twin, 64-bit Wine: this machine does not run 32-bit code"
+    fi
+}

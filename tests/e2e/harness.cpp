@@ -69,25 +69,27 @@ bool TrayProcess::IsRunning() const {
     return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+struct WindowSearch {
+    const std::function<bool(HWND)>* matches;
+    HWND found;
+};
+
+// A named function, not a lambda: 32-bit callbacks use the stdcall convention.
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    if ((*search->matches)(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // Polls the top-level windows until one satisfies matches, or timeoutMs has passed.
 static HWND WaitForWindow(const std::function<bool(HWND)>& matches, DWORD timeoutMs) {
-    struct Search {
-        const std::function<bool(HWND)>* matches;
-        HWND found;
-    };
     DWORD start = GetTickCount();
     for (;;) {
-        Search search = {&matches, NULL};
-        EnumWindows(
-            [](HWND window, LPARAM parameter) -> BOOL {
-                Search* s = reinterpret_cast<Search*>(parameter);
-                if ((*s->matches)(window)) {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        WindowSearch search = {&matches, NULL};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found || GetTickCount() - start > timeoutMs) {
             return search.found;
         }

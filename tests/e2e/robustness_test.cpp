@@ -110,7 +110,7 @@ TEST(Load, TwoHundredLaunchesInARow) {
         tray.Notify(WM_LBUTTONDOWN);
     }
     ASSERT_EQ(10u, log.WaitForLaunches(10, 60000).size());
-    SIZE_T afterTen = PrivateBytes(tray.info.hProcess);
+    size_t afterTen = PrivateBytes(tray.info.hProcess);
     ASSERT_GT(afterTen, 0u);
     DWORD start = GetTickCount();
     for (int i = 10; i < 200; i++) {
@@ -123,8 +123,8 @@ TEST(Load, TwoHundredLaunchesInARow) {
     DWORD elapsed = GetTickCount() - start;
     Sleep(1000);
     EXPECT_EQ(200u, log.CountLaunches());
-    SIZE_T afterTwoHundred = PrivateBytes(tray.info.hProcess);
-    SIZE_T growth = afterTwoHundred > afterTen ? afterTwoHundred - afterTen : 0;
+    size_t afterTwoHundred = PrivateBytes(tray.info.hProcess);
+    size_t growth = afterTwoHundred > afterTen ? afterTwoHundred - afterTen : 0;
     printf("190 launches in %lu ms; private bytes %zu after 10, %zu after 200 (growth %zu)\n", elapsed,
            afterTen, afterTwoHundred, growth);
     EXPECT_LE(growth, 64u * 1024u);

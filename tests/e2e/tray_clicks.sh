@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Real mouse clicks on the real notification area: Wine's tray window on the X display.
-# Usage: tray_clicks.sh TRAYLNCH_EXE MARKER_EXE ARTIFACT_DIR
+# Usage: tray_clicks.sh WINE TRAYLNCH_EXE MARKER_EXE ARTIFACT_DIR
 set -u
-exe=$1
-marker=$2
-artifacts=$3
-wine=/usr/lib/wine/wine64
-work=$(mktemp -d)
+wine=$1
+exe=$2
+marker=$3
+artifacts=$4
+# In the build folder, which a 32-bit Wine in its own root sees too, unlike the host's /tmp.
 mkdir -p "$artifacts"
+work=$(mktemp -d "$artifacts/clicks.XXXXXX")
 failures=0
 check() {
     if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
