@@ -140,11 +140,16 @@ HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {
     return WaitForProcessWindow(info.dwProcessId, "#32770", kContractName, timeoutMs);
 }
 
+// One snapshot of all windows: stepping through them a call at a time can miss one while
+// others change their order.
 int TrayProcess::CountErrorBoxes() const {
     int boxes = 0;
-    for (HWND box = NULL; (box = FindWindowExA(NULL, box, "#32770", kContractName)) != NULL;) {
-        boxes += IsProcessWindow(box, info.dwProcessId, "#32770", kContractName);
-    }
+    std::function<bool(HWND)> count = [&](HWND window) {
+        boxes += IsProcessWindow(window, info.dwProcessId, "#32770", kContractName);
+        return false;
+    };
+    WindowSearch search = {&count, NULL};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return boxes;
 }
 

@@ -230,6 +230,23 @@ void ExpectCalls(const std::vector<std::string>& expected, const std::vector<std
     }
 }
 
+// A modify without flags changes nothing, and the tray answers TRUE only for an icon it holds
+// under that window and identifier.
+bool TrayHoldsIcon(HWND window, UINT id, DWORD timeoutMs) {
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window;
+    record.uID = id;
+    DWORD start = GetTickCount();
+    while (!Shell_NotifyIconA(NIM_MODIFY, &record)) {
+        if (GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
 void Act(const TrayProcess& tray, char action) {
     switch (action) {
     case 'p':
@@ -270,6 +287,8 @@ TEST(Trace, CallsTheirValuesAndTheTip) {
         if (row.tip) {
             EXPECT_EQ(row.tip, WaitForNewTrayTip(tipsBefore, kTimeoutMs));
         }
+        EXPECT_TRUE(TrayHoldsIcon(tray.window, kContractIconId, 10000));
+        EXPECT_FALSE(TrayHoldsIcon(tray.window, kContractIconId + 1, 0));
         for (const char* action = row.actions; *action; action++) {
             Act(tray, *action);
             EXPECT_TRUE(action[1] == '\0' || tray.IsRunning()) << "after " << *action;

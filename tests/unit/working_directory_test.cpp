@@ -34,10 +34,14 @@ TEST(WorkingDirectory, IsTheTargetsFolder) {
         // A drive's root keeps its backslash: "C:" alone means the drive's current folder.
         {"C:\\edit.exe", true, "C:\\"},
         {"d:\\", true, "d:\\"},
+        {"A:\\x.exe", true, "A:\\"},
+        {"z:\\x.exe", true, "z:\\"},
         {"C:\\Data\\x\\", true, "C:\\Data\\x"},
         {"1:\\x.exe", true, "1:"},
-        // The longest target, 515 bytes.
+        // The longest targets, 515 bytes, one of them a folder.
         {"C:\\" + std::string(504, 'd') + "\\app.exe", true, "C:\\" + std::string(504, 'd')},
+        {"C:\\" + std::string(kTargetBytes - 4, 'd') + "\\", true,
+         "C:\\" + std::string(kTargetBytes - 4, 'd')},
         // No backslash, no directory: the launch starts in the current one.
         {"edit.exe", false, ""},
         {"C:/Tools/edit.exe", false, ""},
