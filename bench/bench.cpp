@@ -80,10 +80,11 @@ double FileSize(const char* path) {
 
 } // namespace
 
-// Usage: bench TRAYLNCH64 REFERENCE64 MARKER_FOLDER TRAYLNCH32 REFERENCE32 SAMPLES
+// Usage: bench TRAYLNCH REFERENCE MARKER_FOLDER TRAYLNCH32 REFERENCE32 SAMPLES
+// The first pair is measured; the 32-bit pair's files, the ones that ship, are only sized.
 int main(int argc, char** argv) {
     if (argc != 7) {
-        fprintf(stderr, "usage: bench traylnch64 reference64 marker-folder traylnch32 reference32 samples\n");
+        fprintf(stderr, "usage: bench traylnch reference marker-folder traylnch32 reference32 samples\n");
         return 2;
     }
     Candidate ours = {argv[1], {}, {}, {}};

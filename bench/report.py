@@ -4,7 +4,8 @@
 Under Wine each Windows process is a host process, so /proc shows its real CPU time.
 Starts ten copies of each program, lets them settle, then counts the clock ticks they use
 in ten seconds of idling.
-Usage: report.py TRAYLNCH_EXE REFERENCE_EXE MARKER_FOLDER SAMPLES TABLE.md
+Usage: report.py TRAYLNCH_EXE REFERENCE_EXE MARKER_FOLDER SAMPLES TABLE.md PAIR
+PAIR names the two programs measured; TRAYLNCH_WINE in the environment is the Wine that runs them.
 """
 import os
 import statistics
@@ -14,7 +15,7 @@ import time
 
 RUNS = 10
 IDLE_SECONDS = 10
-WINE = "/usr/lib/wine/wine64"
+WINE = os.environ.get("TRAYLNCH_WINE", "/usr/lib/wine/wine64")
 
 
 def cpu_ticks(pid):
@@ -31,7 +32,7 @@ def row(figure, ours, reference):
 
 
 def main():
-    ours_exe, reference_exe, markers, samples, table = sys.argv[1:6]
+    ours_exe, reference_exe, markers, samples, table, pair = sys.argv[1:7]
     target = markers + "\\marker.exe%x"
     processes = {"ours": [], "reference": []}
     for _ in range(RUNS):
@@ -44,6 +45,7 @@ def main():
     used = {p.pid: cpu_ticks(p.pid) - start[p.pid] for group in processes.values() for p in group}
     hz = os.sysconf("SC_CLK_TCK")
     with open(table, "w") as f:
+        f.write(f"Measured: {pair}\n\n")
         f.write("| figure | traylnch: median (min..max) | reference: median (min..max) | ratio |\n|---|---|---|---|\n")
         for line in open(samples):
             figure, ours, reference = line.rstrip("\n").split("\t")
