@@ -47,20 +47,33 @@ detect_32bit() {
     export TRAYLNCH_RUNS_32BIT
 }
 
-# The tree whose Wine tests run here, with the session's option and a description: the
-# 32-bit product under the root's 32-bit Wine, or the 64-bit twin under the host's Wine.
+# The commands that run a Windows program and the Wine server: the host's 64-bit Wine, or
+# the 32-bit Wine of ROOT when one is named.
+use_wine() {
+    if [ -n "$1" ]; then
+        wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine32")
+        wineserver=(chroot "$1" /usr/lib/wine/wineserver)
+    else
+        # The loader itself: the wine wrapper would try the 32-bit one first.
+        wine=(/usr/lib/wine/wine64)
+        wineserver=(wineserver)
+    fi
+}
+
+# The tree whose Wine tests run here, with the session's option, the Wine and a
+# description: the 32-bit product under the root's 32-bit Wine, or the 64-bit twin under
+# the host's Wine.
 choose_tree() {
     local out=$1
     detect_32bit
     if [ "$TRAYLNCH_RUNS_32BIT" = 1 ]; then
         tree=$out/win32
         session_option=(--i386-root "$out/i386-root")
-        wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine32")
         tree_description="i686, 32-bit Wine, native"
     else
         tree=$out/win64
         session_option=()
-        wine=(/usr/lib/wine/wine64)
         tree_description="x86_64 twin, 64-bit Wine: this machine does not run 32-bit code"
     fi
+    use_wine "${session_option[1]:-}"
 }
