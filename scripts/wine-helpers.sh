@@ -60,20 +60,48 @@ use_wine() {
     fi
 }
 
-# The tree whose Wine tests run here, with the session's option, the Wine and a
-# description: the 32-bit product under the root's 32-bit Wine, or the 64-bit twin under
-# the host's Wine.
+# Makes every program of the current prefix run in a Wine desktop with a taskbar, whose
+# notification area every Wine generation shows (only the desktop named "shell" has one).
+use_taskbar_desktop() {
+    "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+    "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 800x600 /f >/dev/null 2>&1
+}
+taskbar_desktop_window() { xdotool search --onlyvisible --name '^shell - Wine desktop$' 2>/dev/null | head -n 1; }
+
+# The tree whose Wine tests run here, with the session's option and the Wine: the 32-bit
+# product under the 32-bit Wine of the host release's root, or the 64-bit twin under the
+# host's Wine.
 choose_tree() {
     local out=$1
     detect_32bit
     if [ "$TRAYLNCH_RUNS_32BIT" = 1 ]; then
         tree=$out/win32
         session_option=(--i386-root "$out/i386-root")
-        tree_description="i686, 32-bit Wine, native"
     else
         tree=$out/win64
         session_option=()
-        tree_description="x86_64 twin, 64-bit Wine: this machine does not run 32-bit code"
     fi
     use_wine "${session_option[1]:-}"
+}
+
+# The version that the Wine of ROOT (or the host's 64-bit Wine, without ROOT) reports, as "8.0".
+wine_version() {
+    local report
+    if [ -n "$1" ]; then
+        # The loader finds itself through /proc, mounted for this one call in a namespace of its own.
+        report=$(unshare --mount --propagation private sh -c \
+            'mount -t proc proc "$0/proc" && exec chroot "$0" /usr/lib/wine/wine --version' "$1")
+    else
+        report=$(/usr/lib/wine/wine64 --version)
+    fi
+    sed -E 's/^wine-([0-9.]+).*/\1/' <<<"$report"
+}
+
+# What runs the chosen tree, in the words the scripts print; once the Wine is installed.
+describe_tree() {
+    if [ ${#session_option[@]} -gt 0 ]; then
+        tree_description="i686, 32-bit Wine $(wine_version "${session_option[1]}"), native"
+    else
+        tree_description="x86_64 twin, 64-bit Wine $(wine_version ""): this machine does not run 32-bit code"
+    fi
 }

@@ -25,8 +25,9 @@ inline const bool* ShiftJisLeadBytes() {
 inline std::string Repeat(const char* text, int times) {
     return times > 0 ? text + Repeat(text, times - 1) : "";
 }
-#define SJIS_HYO "\x95\x5c" // 表
-#define SJIS_SO "\x83\x5c"  // ソ
-#define SJIS_NO "\x94\x5c"  // 能
+#define SJIS_HYO "\x95\x5c"    // 表
+#define SJIS_SO "\x83\x5c"     // ソ
+#define SJIS_NO "\x94\x5c"     // 能
+#define SJIS_SUSURU "\x9f\x5c" // 歃: its lead byte ends the first range
 
 #endif

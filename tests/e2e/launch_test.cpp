@@ -28,7 +28,7 @@ TEST(DoubleByte, TargetStartsInItsOwnFolderAndTheTipKeepsWholeCharacters) {
     CreateDirectoryA(folder.c_str(), NULL);
     folder += "\\" SJIS_HYO;
     CreateDirectoryA(folder.c_str(), NULL);
-    std::string marker = folder + "\\" SJIS_NO ".exe";
+    std::string marker = folder + "\\" SJIS_NO SJIS_SUSURU ".exe";
     CopyMarkerTo(marker);
     std::string tail = Repeat(SJIS_HYO, 26);
     MarkerLog log;

@@ -92,7 +92,10 @@ const TraceRow kRows[] = {
     // Other callbacks do nothing, and the icon identifier is never examined.
     {R"(C:\t\edit.exe)",
      "iR",
-     {"!ShellExecuteA", "proc(name,id,200)=0", "Shell_NotifyIconA(2,*)", "exit(0)"},
+     {"!ShellExecuteA", "DefWindowProcA(wnd,name,id,200)", "proc(name,id,200)=0",
+      "DefWindowProcA(wnd,name,id,202)", "DefWindowProcA(wnd,name,id,203)", "DefWindowProcA(wnd,name,id,204)",
+      "DefWindowProcA(wnd,name,id,205)", "DefWindowProcA(wnd,name,id,10206)",
+      "DefWindowProcA(wnd,401,id,206)", "Shell_NotifyIconA(2,*)", "exit(0)"},
      nullptr},
 };
 
@@ -126,7 +129,7 @@ void PrepareTargets() {
 }
 
 struct Names {
-    UINT window, instance;
+    UINT window, instance, callback;
 
     std::string Value(const std::string& token) const {
         if (token[0] == '"') {
@@ -143,6 +146,7 @@ struct Names {
         return number == window            ? "wnd"
                : number == instance        ? "inst"
                : number == kContractIconId ? "id"
+               : number == callback        ? "name"
                                            : hex;
     }
 
@@ -156,6 +160,12 @@ struct Names {
         return joined;
     }
 };
+
+// Newer Wine forwards some exports elsewhere, and the trace names the forward: such a call is
+// the one the program imported.
+std::string ImportedName(const std::string& traced) {
+    return traced == "NtdllDefWindowProc_A" ? "DefWindowProcA" : traced;
+}
 
 // The calls of one thread, from the log that the traced run's standard error went to.
 std::vector<std::string> ReadCalls(DWORD threadId, const Names& names) {
@@ -177,9 +187,9 @@ std::vector<std::string> ReadCalls(DWORD threadId, const Names& names) {
         std::string line = buffer;
         line = line.compare(0, strlen(prefix), prefix) ? "" : line.substr(strlen(prefix));
         if (std::regex_match(line, m, call)) {
-            calls.push_back(m[1].str() + "(" + names.Values(m[2]) + ")");
+            calls.push_back(ImportedName(m[1]) + "(" + names.Values(m[2]) + ")");
         } else if (std::regex_match(line, m, result)) {
-            calls.push_back(m[1].str() + "=" + names.Value(m[2]));
+            calls.push_back(ImportedName(m[1]) + "=" + names.Value(m[2]));
         } else if (std::regex_match(line, m, answer) && names.Value(m[1]) == "wnd") {
             calls.push_back("proc(" + names.Values(m[2].str() + "," + m[3].str() + "," + m[4].str()) +
                             ")=" + names.Value(m[5]));
@@ -283,7 +293,8 @@ TEST(Trace, CallsTheirValuesAndTheTip) {
         EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW), GetClassLongA(tray.window, GCL_STYLE));
         EXPECT_FALSE(IsWindowVisible(tray.window));
         Names names = {static_cast<UINT>(reinterpret_cast<UINT_PTR>(tray.window)),
-                       static_cast<UINT>(GetWindowLongPtrA(tray.window, GWLP_HINSTANCE))};
+                       static_cast<UINT>(GetWindowLongPtrA(tray.window, GWLP_HINSTANCE)),
+                       RegisterWindowMessageA(kContractName)};
         if (row.tip) {
             EXPECT_EQ(row.tip, WaitForNewTrayTip(tipsBefore, kTimeoutMs));
         }

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Real mouse clicks on the real notification area: Wine's tray window on the X display.
-# Usage: tray_clicks.sh WINE TRAYLNCH_EXE MARKER_EXE ARTIFACT_DIR
+# Real mouse clicks on a real notification area: a Wine desktop's taskbar, from the X side.
+# Usage: tray_clicks.sh TRAYLNCH_EXE MARKER_EXE ARTIFACT_DIR
 set -u
-wine=$1
-exe=$2
-marker=$3
-artifacts=$4
+exe=$1
+marker=$2
+artifacts=$3
 # In the build folder, which a 32-bit Wine in its own root sees too, unlike the host's /tmp.
 mkdir -p "$artifacts"
 work=$(mktemp -d "$artifacts/clicks.XXXXXX")
@@ -15,24 +14,36 @@ check() {
 }
 source "$(dirname "$0")/../../scripts/wine-helpers.sh"
 
+# A prefix of its own, all of whose programs run in the desktop with the taskbar: the other
+# tests' programs stay out of it, and traylnch is still this script's child, with a real
+# exit status to wait for.
+use_wine "${TRAYLNCH_I386_ROOT:-}"
+export WINEPREFIX=$work/prefix
+trap '"${wineserver[@]}" -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+"${wine[@]}" wineboot --init >/dev/null 2>&1 </dev/null
+use_taskbar_desktop
+
 # A pure red icon makes our icon easy to find among any others in the tray.
 convert -size 16x16 xc:'#ff0000' "$work/red.ico"
 
-tray_window() { xdotool search --onlyvisible --name 'Wine System Tray' 2>/dev/null | head -n 1; }
-
-# Prints the tray-relative centre of the first pixel run of the colour, or nothing.
+# Prints the desktop-relative centre of the pixels of the colour in the notification area,
+# the right end of the taskbar, or nothing.
 find_colour() {
-    local window=$1 colour=$2
-    import -window "$window" "$work/tray.png" 2>/dev/null || return
-    convert "$work/tray.png" -alpha off -fill '#01fe02' -opaque "$colour" -fill black +opaque '#01fe02' \
-        -fill white -opaque '#01fe02' -format '%@' info: 2>/dev/null | awk -F'[x+]' '$1 > 2 { print int($3 + $1 / 2), int($4 + $2 / 2) }'
+    local window=$1 colour=$2 width height
+    import -window "$window" "$work/desktop.png" 2>/dev/null || return
+    read -r width height < <(identify -format '%w %h\n' "$work/desktop.png")
+    convert "$work/desktop.png" -gravity SouthEast -crop "$tray_area+0+0" +repage -alpha off \
+        -fill '#01fe02' -opaque "$colour" -fill black +opaque '#01fe02' -fill white -opaque '#01fe02' \
+        -format '%@' info: 2>/dev/null | awk -F'[x+]' -v dx=$((width - ${tray_area%x*})) \
+        -v dy=$((height - ${tray_area#*x})) '$1 > 2 { print int(dx + $3 + $1 / 2), int(dy + $4 + $2 / 2) }'
 }
+tray_area=48x24
 
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 # Finds the icon by a colour of its picture: sets window and position.
 locate() {
-    window=$(tray_window) && [ -n "$window" ] && position=$(find_colour "$window" "$1") && [ -n "$position" ]
+    window=$(taskbar_desktop_window) && [ -n "$window" ] && position=$(find_colour "$window" "$1") && [ -n "$position" ]
 }
 
 right_double_click() {
@@ -50,7 +61,7 @@ check_ended_with_zero() {
 
 export TRAYLNCH_MARKER_DIR
 TRAYLNCH_MARKER_DIR=$(winpath "$work")
-"$wine" "$exe" "$(winpath "$marker")%clicked by xdotool" 0 "$(winpath "$work/red.ico")" "-dReal clicks" &
+"${wine[@]}" "$exe" "$(winpath "$marker")%clicked by xdotool" 0 "$(winpath "$work/red.ico")" "-dReal clicks" &
 pid=$!
 
 position=""
@@ -70,14 +81,13 @@ check_ended_with_zero "real clicks"
 # Without a usable icon the built-in question mark shows (its 32x32 image, scaled by the
 # tray). A document has no icon of its own; the trace table covers unusable icon files.
 echo "just text" >"$work/notes.txt"
-"$wine" "$exe" "$(winpath "$work/notes.txt")" -dBuilt-in &
+"${wine[@]}" "$exe" "$(winpath "$work/notes.txt")" -dBuilt-in &
 pid=$!
 position=""
 check "document: the built-in icon shows" "retry 150 locate '#000000'"
-import -window "$(tray_window)" "$artifacts/tray-builtin.png" 2>/dev/null
+import -window "$(taskbar_desktop_window)" "$artifacts/tray-builtin.png" 2>/dev/null
 [ -z "$position" ] || right_double_click
 check_ended_with_zero "document"
 
-rm -rf "$work"
 echo "$failures failed"
 exit $((failures > 0))
