@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""The benchmark's table: the samples bench.exe took, and idle CPU read from the host.
+"""The benchmark's table: the samples bench.exe took, and CPU read from the host.
 
 Under Wine each Windows process is a host process, so /proc shows its real CPU time.
-Starts ten copies of each program, lets them settle, then counts the clock ticks they use
-in ten seconds of idling.
+Starts ten copies of each program, lets them settle, then reads the CPU they use in ten
+seconds of idling. Each ratio of medians comes with a 95% bootstrap interval over the
+pairs, which were taken alternately, so that a slower minute of the machine hits both.
 Usage: report.py TRAYLNCH_EXE REFERENCE_EXE MARKER_FOLDER SAMPLES TABLE.md PAIR
 PAIR names the two programs measured; TRAYLNCH_WINE in the environment is the Wine that runs them.
 """
 import os
+import random
 import statistics
 import subprocess
 import sys
@@ -15,20 +17,32 @@ import time
 
 RUNS = 10
 IDLE_SECONDS = 10
+RESAMPLES = 2000
 WINE = os.environ.get("TRAYLNCH_WINE", "/usr/lib/wine/wine64")
 
 
-def cpu_ticks(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return int(fields[11]) + int(fields[12])  # utime + stime, in clock ticks
+def cpu_ns(pid):
+    """Time on a CPU of all the process's threads, in ns, from the scheduler's own statistics."""
+    tasks = f"/proc/{pid}/task"
+    return sum(int(open(f"{tasks}/{task}/schedstat").read().split()[0]) for task in os.listdir(tasks))
+
+
+def ratio(ours, reference):
+    """The ratio of the medians, with its 95% interval from resampling the pairs."""
+    if not statistics.median(reference):
+        return "n/a"
+    pairs = list(zip(ours, reference))
+    sample = random.Random(0)  # the same samples give the same table
+    ratios = sorted(statistics.median(o for o, _ in chosen) / (statistics.median(r for _, r in chosen) or 1e-9)
+                    for chosen in (sample.choices(pairs, k=len(pairs)) for _ in range(RESAMPLES)))
+    low, high = ratios[int(0.025 * RESAMPLES)], ratios[int(0.975 * RESAMPLES) - 1]
+    return f"{statistics.median(ours) / statistics.median(reference):.2f} ({low:.2f}..{high:.2f})"
 
 
 def row(figure, ours, reference):
     def cell(values):
         return f"{statistics.median(values):.2f} ({min(values):.2f}..{max(values):.2f})"
-    ratio = f"{statistics.median(ours) / statistics.median(reference):.2f}" if statistics.median(reference) else "n/a"
-    return f"| {figure} | {cell(ours)} | {cell(reference)} | {ratio} |\n"
+    return f"| {figure} | {cell(ours)} | {cell(reference)} | {ratio(ours, reference)} |\n"
 
 
 def main():
@@ -40,19 +54,19 @@ def main():
             processes[name].append(subprocess.Popen([WINE, exe, target], stdout=subprocess.DEVNULL,
                                                     stderr=subprocess.DEVNULL))
     time.sleep(5)
-    start = {p.pid: cpu_ticks(p.pid) for group in processes.values() for p in group}
+    start = {p.pid: cpu_ns(p.pid) for group in processes.values() for p in group}
     time.sleep(IDLE_SECONDS)
-    used = {p.pid: cpu_ticks(p.pid) - start[p.pid] for group in processes.values() for p in group}
-    hz = os.sysconf("SC_CLK_TCK")
+    used = {p.pid: cpu_ns(p.pid) - start[p.pid] for group in processes.values() for p in group}
     with open(table, "w") as f:
         f.write(f"Measured: {pair}\n\n")
-        f.write("| figure | traylnch: median (min..max) | reference: median (min..max) | ratio |\n|---|---|---|---|\n")
+        f.write("| figure | traylnch: median (min..max) | reference: median (min..max) | ratio (95% interval) |\n"
+                "|---|---|---|---|\n")
         for line in open(samples):
             figure, ours, reference = line.rstrip("\n").split("\t")
             f.write(row(figure, [float(v) for v in ours.split()], [float(v) for v in reference.split()]))
-        f.write(row("CPU to start (ms)", [start[p.pid] * 1000 / hz for p in processes["ours"]],
-                    [start[p.pid] * 1000 / hz for p in processes["reference"]]))
-        f.write(row(f"CPU during {IDLE_SECONDS} s idle (clock ticks)", [used[p.pid] for p in processes["ours"]],
+        f.write(row("CPU to start (ms)", [start[p.pid] / 1e6 for p in processes["ours"]],
+                    [start[p.pid] / 1e6 for p in processes["reference"]]))
+        f.write(row(f"CPU during {IDLE_SECONDS} s idle (ns)", [used[p.pid] for p in processes["ours"]],
                     [used[p.pid] for p in processes["reference"]]))
     for group in processes.values():
         for p in group:
