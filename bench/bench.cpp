@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     // One icon that stays: without a window manager, Wine's tray hides its window when the
     // last icon goes and waits 2 s for that, which every next start would wait for too.
     TrayProcess keeper;
-    if (!keeper.Start("\"" + folder + "\\marker.exe%x\"", folder.c_str(), reference.path)) {
+    if (!keeper.Start("", folder.c_str(), reference.path)) {
         return 1;
     }
 

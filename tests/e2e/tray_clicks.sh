@@ -29,7 +29,7 @@ convert -size 16x16 xc:'#ff0000' "$work/red.ico"
 # Prints the desktop-relative centre of the pixels of the colour in the notification area,
 # the right end of the taskbar, or nothing.
 find_colour() {
-    local window=$1 colour=$2 width height
+    local window=$1 colour=$2 width height tray_area=48x24
     import -window "$window" "$work/desktop.png" 2>/dev/null || return
     read -r width height < <(identify -format '%w %h\n' "$work/desktop.png")
     convert "$work/desktop.png" -gravity SouthEast -crop "$tray_area+0+0" +repage -alpha off \
@@ -37,7 +37,6 @@ find_colour() {
         -format '%@' info: 2>/dev/null | awk -F'[x+]' -v dx=$((width - ${tray_area%x*})) \
         -v dy=$((height - ${tray_area#*x})) '$1 > 2 { print int(dx + $3 + $1 / 2), int(dy + $4 + $2 / 2) }'
 }
-tray_area=48x24
 
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
