@@ -13,6 +13,8 @@ const char kContractErrorText[] = "Error by execute program";
 // Usable bytes, terminator excluded: the target, and each of the other text fields.
 const size_t kTargetBytes = 515;
 const size_t kFieldBytes = 259;
+// The first form of the notification-area record: 88 bytes in a 32-bit program, 104 in a 64-bit one.
+const unsigned kContractRecordBytes = sizeof(void*) == 4 ? 88 : 104;
 
 // Lead bytes of code page 932 (Shift-JIS). Characters whose trail byte is 0x5C, the backslash.
 inline const bool* ShiftJisLeadBytes() {
@@ -29,5 +31,6 @@ inline std::string Repeat(const char* text, int times) {
 #define SJIS_SO "\x83\x5c"     // ソ
 #define SJIS_NO "\x94\x5c"     // 能
 #define SJIS_SUSURU "\x9f\x5c" // 歃: its lead byte ends the first range
+#define SJIS_MAN "\xe9\x5c"    // 饅: a lead byte of the second range
 
 #endif

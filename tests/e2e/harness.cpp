@@ -4,8 +4,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -27,12 +25,16 @@ std::string TrayLauncherPath() {
     return WindowsPath(Environment("TRAYLNCH_EXE"));
 }
 
-// The marker is built next to the test programs.
-std::string MarkerPath() {
+// The marker and the call trace are built next to the test programs.
+static std::string BesideTests(const char* name) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(NULL, self, MAX_PATH);
     std::string path = self;
-    return path.substr(0, path.rfind('\\') + 1) + "marker.exe";
+    return path.substr(0, path.rfind('\\') + 1) + name;
+}
+
+std::string MarkerPath() {
+    return BesideTests("marker.exe");
 }
 
 TrayProcess::~TrayProcess() {
@@ -111,6 +113,22 @@ static HWND WaitForProcessWindow(DWORD processId, const char* className, const c
                          timeoutMs);
 }
 
+// Runs LoadLibraryA in the suspended child, on a thread of its own, so that the trace's
+// DllMain wraps the imports before the program's first instruction.
+static bool LoadCallTrace(HANDLE process) {
+    std::string dll = BesideTests("calltrace.dll");
+    void* remote = VirtualAllocEx(process, NULL, dll.size() + 1, MEM_COMMIT, PAGE_READWRITE);
+    void* load = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
+    HANDLE thread = WriteProcessMemory(process, remote, dll.c_str(), dll.size() + 1, NULL)
+                        ? CreateRemoteThread(process, NULL, 0, LPTHREAD_START_ROUTINE(load), remote, 0, NULL)
+                        : NULL;
+    DWORD module = 0;
+    bool loaded =
+        thread && WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &module);
+    CloseHandle(thread);
+    return loaded && module;
+}
+
 bool TrayProcess::Start(const std::string& arguments, const char* currentDirectory,
                         const std::string& program, bool traced) {
     std::string line = "\"" + program + "\"";
@@ -121,15 +139,9 @@ bool TrayProcess::Start(const std::string& arguments, const char* currentDirecto
     buffer.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    // Wine hands WINEDEBUG on to the child from its environment block.
-    std::string debug = Environment("WINEDEBUG");
-    if (traced) {
-        SetEnvironmentVariableA("WINEDEBUG", "+relay");
-    }
-    BOOL started = CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL,
-                                  currentDirectory, &startup, &info);
-    SetEnvironmentVariableA("WINEDEBUG", debug.empty() ? NULL : debug.c_str());
-    if (!started) {
+    if (!CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, traced ? CREATE_SUSPENDED : 0,
+                        NULL, currentDirectory, &startup, &info) ||
+        (traced && !(LoadCallTrace(info.hProcess) && ResumeThread(info.hThread) == 1))) {
         return false;
     }
     window = WaitForProcessWindow(info.dwProcessId, kContractName, kContractName, 60000);
@@ -161,12 +173,20 @@ std::string TrayProcess::PressForErrorBox(DWORD timeoutMs) const {
     }
     char text[512] = {};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    // What else a user sees: an icon beside the text (which one, only the call trace tells:
+    // the box's icon handle belongs to its process), and no owner window.
+    HWND icon = NULL;
+    while ((icon = FindWindowExA(box, icon, "Static", NULL)) != NULL &&
+           !((GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(icon))) {
+    }
+    std::string seen =
+        std::string(text) + (icon ? "" : " (no icon)") + (GetWindow(box, GW_OWNER) ? " (owned)" : "");
     SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     DWORD start = GetTickCount();
     while (IsWindow(box) && GetTickCount() - start < 5000) {
         Sleep(20);
     }
-    return IsWindow(box) ? "the box stayed open" : text;
+    return IsWindow(box) ? "the box stayed open" : seen;
 }
 
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs) {
@@ -246,57 +266,4 @@ std::vector<Launch> MarkerLog::WaitForLaunches(size_t count, DWORD timeoutMs) co
         launches.push_back(ReadLaunch(path));
     }
     return launches;
-}
-
-// The notification area's tips live in the shell's process: one tooltip window owned by
-// the tray, one tool per icon. Its records and texts are read through that process.
-std::vector<std::string> ReadTrayTips() {
-    std::vector<std::string> tips;
-    DWORD shell = 0;
-    GetWindowThreadProcessId(FindWindowA("Shell_TrayWnd", NULL), &shell);
-    HWND tooltip = NULL;
-    while ((tooltip = FindWindowExA(NULL, tooltip, TOOLTIPS_CLASSA, NULL)) != NULL) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(tooltip, &owner);
-        if (owner == shell) {
-            break;
-        }
-    }
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
-    if (!tooltip || !process) {
-        return tips;
-    }
-    const size_t textOffset = 1024;
-    char* remote = static_cast<char*>(VirtualAllocEx(process, NULL, 4096, MEM_COMMIT, PAGE_READWRITE));
-    LRESULT count = SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0);
-    for (LRESULT i = 0; remote && i < count; i++) {
-        TTTOOLINFOW tool = {};
-        tool.cbSize = sizeof tool;
-        tool.lpszText = reinterpret_cast<WCHAR*>(remote + textOffset);
-        WCHAR text[1024] = {};
-        WriteProcessMemory(process, remote, &tool, sizeof tool, NULL);
-        WriteProcessMemory(process, remote + textOffset, text, sizeof text, NULL);
-        SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote + textOffset, text, sizeof text - sizeof(WCHAR), NULL);
-        char ansi[1024] = {};
-        WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, NULL, NULL);
-        tips.push_back(ansi);
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return tips;
-}
-
-std::string WaitForNewTrayTip(const std::vector<std::string>& before, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    do {
-        std::vector<std::string> now = ReadTrayTips();
-        for (const std::string& tip : now) {
-            if (std::count(now.begin(), now.end(), tip) > std::count(before.begin(), before.end(), tip)) {
-                return tip;
-            }
-        }
-        Sleep(50);
-    } while (GetTickCount() - start < timeoutMs);
-    return "no new tip in the tray";
 }

@@ -20,7 +20,7 @@ struct TrayProcess {
     HWND window = NULL;
 
     ~TrayProcess();
-    // traced: the copy runs under Wine's relay trace, which it writes to the standard error.
+    // traced: the call trace is loaded into the copy, and writes to %TRAYLNCH_TRACE_LOG%.
     bool Start(const std::string& arguments, const char* currentDirectory = nullptr,
                const std::string& program = TrayLauncherPath(), bool traced = false);
     // Posts a notification-area callback carrying mouseMessage, as the shell does.
@@ -33,8 +33,8 @@ struct TrayProcess {
     // The error box this copy shows, or NULL after timeoutMs; and how many it has open.
     HWND WaitForErrorBox(DWORD timeoutMs) const;
     int CountErrorBoxes() const;
-    // Presses the icon, expecting the error box: returns its text once its OK button has
-    // closed it, or says what went wrong.
+    // Presses the icon, expecting the error box: returns its text, with what is wrong with
+    // its icon or owner, once its OK button has closed it, or says what went wrong.
     std::string PressForErrorBox(DWORD timeoutMs) const;
 };
 
@@ -63,10 +63,5 @@ std::string MakeFolder(const std::string& name);
 void CopyMarkerTo(const std::string& path);
 // A visible top-level window of any process whose title contains part, or NULL.
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs);
-
-// The texts of every tip the notification area holds, in the ANSI code page. Removed
-// icons may leave theirs behind, so a new icon's tip is the one not there before.
-std::vector<std::string> ReadTrayTips();
-std::string WaitForNewTrayTip(const std::vector<std::string>& before, DWORD timeoutMs);
 
 #endif

@@ -3,6 +3,8 @@
 
 #include "harness.h"
 
+#include <fstream>
+
 namespace {
 
 const DWORD kLaunchTimeoutMs = 20000;
@@ -28,20 +30,26 @@ TEST(DoubleByte, TargetStartsInItsOwnFolderAndTheTipKeepsWholeCharacters) {
     CreateDirectoryA(folder.c_str(), NULL);
     folder += "\\" SJIS_HYO;
     CreateDirectoryA(folder.c_str(), NULL);
-    std::string marker = folder + "\\" SJIS_NO SJIS_SUSURU ".exe";
+    std::string marker = folder + "\\" SJIS_NO SJIS_SUSURU SJIS_MAN ".exe";
     CopyMarkerTo(marker);
     std::string tail = Repeat(SJIS_HYO, 26);
     MarkerLog log;
-    std::vector<std::string> tipsBefore = ReadTrayTips();
+    std::string trace = MakeFolder("trace-932") + "\\calls.txt";
+    SetEnvironmentVariableA("TRAYLNCH_TRACE_LOG", trace.c_str());
     TrayProcess tray;
-    ASSERT_TRUE(tray.Start("\"" + marker + "%x\" -d" SJIS_HYO SJIS_HYO SJIS_HYO SJIS_HYO + tail));
-    EXPECT_EQ("Start: ..." + tail, WaitForNewTrayTip(tipsBefore, kLaunchTimeoutMs));
+    // The quoted tip text ends in a 0x5C byte right before its closing quote.
+    ASSERT_TRUE(tray.Start("\"" + marker + "%x\" \"-d" SJIS_HYO SJIS_HYO SJIS_HYO SJIS_HYO + tail + "\"",
+                           nullptr, TrayLauncherPath(), true));
     tray.Notify(WM_LBUTTONDOWN);
     std::vector<Launch> launches = log.WaitForLaunches(1, kLaunchTimeoutMs);
     ASSERT_EQ(1u, launches.size());
     EXPECT_EQ(marker, launches[0].module);
     EXPECT_EQ(folder, launches[0].currentDirectory);
     EXPECT_EQ(0u, tray.EndByRightDoubleClick(kLaunchTimeoutMs));
+    std::ifstream calls(trace.c_str(), std::ios::binary);
+    std::string added((std::istreambuf_iterator<char>(calls)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, added.find(",\"Start: ..." + tail + "\"})"))
+        << "the tip the program hands over";
 }
 
 } // namespace

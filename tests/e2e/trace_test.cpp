@@ -1,102 +1,97 @@
-// What the program hands to Windows: its calls, in order, with their values, read from
-// Wine's relay trace, and the tip the notification area ends up holding.
+// What the program hands to Windows: its calls, in order, with their values and results, as
+// the call trace loaded into it writes them, and what a user then sees of them.
 #include <gtest/gtest.h>
 
 #include "harness.h"
 
 #include <stdio.h>
 
+#include <algorithm>
+#include <fstream>
+#include <map>
 #include <regex>
 
 namespace {
 
 const DWORD kTimeoutMs = 60000;
 
-// One command line, the mouse actions on its icon, and the calls of the program's thread
-// that must come in this order, with others between them. A call is Name(values) and its
-// result Name=value; the window procedure's answers are proc(message,wParam,lParam)=value.
-// Texts stand as the trace writes them, numbers as the hex of their low 32 bits; wnd is the
-// hidden window, inst the module, and name, error and id the contract's values. * stands
+// One command line, the mouse actions on its icon, and the calls of the program that must
+// come in this order, with others between them. A call is Name(values) and its result
+// Name=value; the window procedure's answers are proc(message,wParam,lParam)=value. Numbers
+// stand as the hex of their low 32 bits, texts quoted with backslashes doubled, and an icon
+// record as {cbSize,hWnd,uID,uFlags,uCallbackMessage,hIcon,szTip}. wnd is the hidden window,
+// inst the module, size the first record's size, name, error and id the contract's values,
+// and a handle that a Load or Extract call returned stands as that call's name. * stands
 // for any one value; a leading ! names a call that must not happen.
 struct TraceRow {
     const char* arguments;
     const char* actions; // p press, e press showing the error box, i ignored callbacks,
                          // r right double-click, R the same from another icon id, c WM_CLOSE
     std::vector<std::string> calls;
-    const char* tip; // checked when not null
 };
 
+#define ADDED(icon, tip) "Shell_NotifyIconA(0,{size,wnd,id,7,name," icon "," tip "})"
+#define DELETED "Shell_NotifyIconA(2,{size,wnd,id,7,name,0,\"\"})"
 const TraceRow kRows[] = {
     {R"(C:\t\edit.exe -dNotes 0)",
      "r",
      {"LoadCursorA(0,7f00)", "RegisterClassA(*)", "CreateWindowExA(0,name,name,cf0000,0,0,64,64,0,0,inst,0)",
       "CreateWindowExA=wnd", "RegisterWindowMessageA(name)", R"(ExtractIconA(inst,"C:\\t\\edit.exe",0))",
-      "ExtractIconA=0", "LoadIconA(inst,65)", "Shell_NotifyIconA(0,*)", "GetMessageA(*,0,0,0)",
-      "Shell_NotifyIconA(2,*)", "exit(0)"},
-     "Start: Notes"},
+      "ExtractIconA=0", "LoadIconA(inst,65)", ADDED("LoadIconA", "\"Start: Notes\""), "GetMessageA(*,0,0,0)",
+      DELETED, "exit(0)"}},
     // Parameters are handed over as they are, blanks, percent signs and quotes included.
     {R"("C:\t\with blanks\my marker.exe%/n C:\a b.txt 50%off \"q r\"" -dParameters)",
      "pr",
      {R"(ShellExecuteA(wnd,0,"C:\\t\\with blanks\\my marker.exe","/n C:\\a b.txt 50%off \"q r\"",)"
       R"("C:\\t\\with blanks",1))",
-      "proc(name,id,201)=1", "Shell_NotifyIconA(2,*)"},
-     nullptr},
-    {R"(C:\t\edit.exe)", "pr", {R"(ShellExecuteA(wnd,0,"C:\\t\\edit.exe","","C:\\t",1))"}, nullptr},
-    {R"(C:\edit.exe%root)", "pr", {R"(ShellExecuteA(wnd,0,"C:\\edit.exe","root","C:\\",1))"}, nullptr},
-    {R"(t/edit.exe%x)", "pr", {R"(ShellExecuteA(wnd,0,"t/edit.exe","x",0,1))"}, nullptr},
+      "proc(name,id,201)=1", DELETED}},
+    {R"(C:\t\edit.exe)", "pr", {R"(ShellExecuteA(wnd,0,"C:\\t\\edit.exe","","C:\\t",1))"}},
+    {R"(C:\edit.exe%root)", "pr", {R"(ShellExecuteA(wnd,0,"C:\\edit.exe","root","C:\\",1))"}},
+    {R"(t/edit.exe%x)", "pr", {R"(ShellExecuteA(wnd,0,"t/edit.exe","x",0,1))"}},
     // A refused launch shows the box each time, and the program runs on.
     {R"(C:\no\such.exe%a)",
      "eer",
      {R"(ShellExecuteA(wnd,0,"C:\\no\\such.exe","a","C:\\no",1))", "ShellExecuteA=2",
       "MessageBoxA(0,error,name,10)", "proc(name,id,201)=1",
-      R"(ShellExecuteA(wnd,0,"C:\\no\\such.exe","a","C:\\no",1))", "MessageBoxA(0,error,name,10)"},
-     nullptr},
+      R"(ShellExecuteA(wnd,0,"C:\\no\\such.exe","a","C:\\no",1))", "MessageBoxA(0,error,name,10)"}},
     {"",
      "ec",
-     {R"(ExtractIconA(inst,"",0))", "LoadIconA(inst,65)", R"(ShellExecuteA(wnd,0,"","",0,1))",
-      "MessageBoxA(0,error,name,10)", "PostQuitMessage(0)", "proc(WM_DESTROY,0,0)=0", "GetMessageA=0",
-      "Shell_NotifyIconA(2,*)", "exit(0)"},
-     "Start: "},
+     {R"(ExtractIconA(inst,"",0))", "LoadIconA(inst,65)", ADDED("LoadIconA", "\"Start: \""),
+      R"(ShellExecuteA(wnd,0,"","",0,1))", "MessageBoxA(0,error,name,10)", "PostQuitMessage(0)",
+      "proc(2,0,0)=0", "GetMessageA=0", DELETED, "exit(0)"}},
     {R"(C:\t\data.unknownext)",
      "er",
      {R"(ExtractIconA(inst,"C:\\t\\data.unknownext",0))", "ExtractIconA=0", "LoadIconA(inst,65)",
-      "MessageBoxA(0,error,name,10)"},
-     nullptr},
+      "MessageBoxA(0,error,name,10)"}},
     {R"(C:\t\corrupt.exe)",
      "er",
-     {R"(ShellExecuteA(wnd,0,"C:\\t\\corrupt.exe","","C:\\t",1))", "MessageBoxA(0,error,name,10)"},
-     nullptr},
+     {R"(ShellExecuteA(wnd,0,"C:\\t\\corrupt.exe","","C:\\t",1))", "MessageBoxA(0,error,name,10)"}},
     {R"(C:\windows\notepad.exe -dNotepad)",
      "c",
-     {R"(ExtractIconA(inst,"C:\\windows\\notepad.exe",0))", "!LoadIconA", "PostQuitMessage(0)",
-      "Shell_NotifyIconA(2,*)"},
-     "Start: Notepad"},
+     {R"(ExtractIconA(inst,"C:\\windows\\notepad.exe",0))", "!LoadIconA",
+      ADDED("ExtractIconA", "\"Start: Notepad\""), "PostQuitMessage(0)", DELETED}},
     {R"(C:\t\edit.exe -5 -d0123456789012345678901234567890123456789012345678901234567890)",
      "r",
-     {R"(ExtractIconA(inst,"C:\\t\\edit.exe",fffffffb))", "LoadIconA(inst,65)"},
-     "Start: ...89012345678901234567890123456789012345678901234567890"},
+     {R"(ExtractIconA(inst,"C:\\t\\edit.exe",fffffffb))", "LoadIconA(inst,65)",
+      ADDED("LoadIconA", "\"Start: ...89012345678901234567890123456789012345678901234567890\"")}},
     // An icon file is loaded, and never replaced by the target's icon.
     {R"(C:\t\edit.exe 3 C:\t\missing.ico)",
      "r",
      {R"(LoadImageA(inst,"C:\\t\\missing.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)",
-      "!ExtractIconA"},
-     nullptr},
+      "!ExtractIconA", ADDED("LoadIconA", "*")}},
     {R"(C:\t\edit.exe 3 C:\t\empty.ico)",
      "r",
-     {R"(LoadImageA(inst,"C:\\t\\empty.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"},
-     nullptr},
+     {R"(LoadImageA(inst,"C:\\t\\empty.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"}},
     {R"(C:\t\edit.exe 3 C:\t\garbage.ico)",
      "r",
-     {R"(LoadImageA(inst,"C:\\t\\garbage.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"},
-     nullptr},
+     {R"(LoadImageA(inst,"C:\\t\\garbage.ico",1,0,0,10))", "LoadImageA=0", "LoadIconA(inst,65)"}},
     // Other callbacks do nothing, and the icon identifier is never examined.
     {R"(C:\t\edit.exe)",
      "iR",
      {"!ShellExecuteA", "DefWindowProcA(wnd,name,id,200)", "proc(name,id,200)=0",
       "DefWindowProcA(wnd,name,id,202)", "DefWindowProcA(wnd,name,id,203)", "DefWindowProcA(wnd,name,id,204)",
       "DefWindowProcA(wnd,name,id,205)", "DefWindowProcA(wnd,name,id,10206)",
-      "DefWindowProcA(wnd,401,id,206)", "Shell_NotifyIconA(2,*)", "exit(0)"},
-     nullptr},
+      "DefWindowProcA(wnd,401,id,206)", DELETED, "exit(0)"}},
 };
 
 void PrepareTargets() {
@@ -118,18 +113,15 @@ void PrepareTargets() {
         fwrite(file.second.data(), 1, file.second.size(), out);
         fclose(out);
     }
-    // Relay only the program's own calls; while an exclude list exists the include list is ignored.
-    HKEY key = NULL;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Debug", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
-    const char include[] = "traylnch.exe";
-    RegSetValueExA(key, "RelayFromInclude", 0, REG_SZ, reinterpret_cast<const BYTE*>(include),
-                   sizeof include);
-    RegDeleteValueA(key, "RelayFromExclude");
-    RegCloseKey(key);
 }
 
+// A value, a quoted text, or a record's brace.
+const std::regex kValue(R"("(?:\\.|[^"\\])*"|[^,{}()="]+)");
+
+// Turns the trace's raw values into the table's words.
 struct Names {
     UINT window, instance, callback;
+    std::map<UINT, std::string> handles; // what the Load and Extract calls returned, by the call
 
     std::string Value(const std::string& token) const {
         if (token[0] == '"') {
@@ -137,77 +129,50 @@ struct Names {
                    : token == '"' + std::string(kContractErrorText) + '"' ? "error"
                                                                           : token;
         }
-        if (token.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-            return token; // a message name
-        }
-        UINT number = static_cast<UINT>(strtoull(token.c_str(), NULL, 16));
-        char hex[12] = {};
-        snprintf(hex, sizeof hex, "%x", number);
-        return number == window            ? "wnd"
-               : number == instance        ? "inst"
-               : number == kContractIconId ? "id"
-               : number == callback        ? "name"
-                                           : hex;
+        UINT number = static_cast<UINT>(strtoul(token.c_str(), NULL, 16));
+        return number == window                        ? "wnd"
+               : number == instance                    ? "inst"
+               : number == kContractIconId             ? "id"
+               : number == callback                    ? "name"
+               : number == kContractRecordBytes        ? "size"
+               : number >> 16 && handles.count(number) ? handles.at(number)
+                                                       : token;
     }
 
-    // A pointer to a text is written as the text; every other value goes through Value.
-    std::string Values(const std::string& list) const {
-        static const std::regex value(R"((?:[0-9a-fA-F]+ )?("(?:\\.|[^"\\])*")|[^,]+)");
-        std::string joined;
-        for (std::sregex_iterator i(list.begin(), list.end(), value), end; i != end; ++i) {
-            joined += (joined.empty() ? "" : ",") + Value((*i)[1].matched ? (*i)[1].str() : i->str());
+    // One line of the trace: Name(values), Name=result or proc(message,wParam,lParam)=answer.
+    std::string Line(const std::string& line) {
+        size_t cut = std::min(line.find_first_of("(="), line.size());
+        std::string named = line.substr(0, cut), rest = line.substr(cut), tail = rest;
+        for (std::sregex_iterator i(rest.begin(), rest.end(), kValue), end; i != end; ++i) {
+            named += i->prefix().str() + Value(i->str());
+            tail = i->suffix().str();
         }
-        return joined;
+        if (rest[0] == '=' && (named.compare(0, 4, "Load") == 0 || named.compare(0, 7, "Extract") == 0)) {
+            handles.emplace(static_cast<UINT>(strtoul(rest.c_str() + 1, NULL, 16)), line.substr(0, cut));
+        }
+        return named + tail;
     }
 };
 
-// Newer Wine forwards some exports elsewhere, and the trace names the forward: such a call is
-// the one the program imported.
-std::string ImportedName(const std::string& traced) {
-    return traced == "NtdllDefWindowProc_A" ? "DefWindowProcA" : traced;
-}
-
-// The calls of one thread, from the log that the traced run's standard error went to.
-std::vector<std::string> ReadCalls(DWORD threadId, const Names& names) {
-    static const std::regex call(R"(Call [\w.]+\.(\w+)\((.*)\) ret=\w+\s*)"),
-        result(R"(Ret  [\w.]+\.(\w+)\(\) retval=(\w+).*\s*)"),
-        answer(R"(Ret  window proc \w+ \(hwnd=(\w+),msg=(.*),wp=(\w+),lp=(\w+)\) retval=(\w+)\s*)");
+// The calls that the call trace wrote to the log, in the table's words.
+std::vector<std::string> ReadCalls(const std::string& log, Names names) {
     std::vector<std::string> calls;
-    const char* log = getenv("TRAYLNCH_TRACE_LOG");
-    FILE* file = log ? fopen(WindowsPath(log).c_str(), "rb") : NULL;
-    if (!file) {
-        ADD_FAILURE()
-            << "no trace log: TRAYLNCH_TRACE_LOG must name the file the run's standard error goes to";
-        return calls;
+    std::ifstream file(log.c_str(), std::ios::binary);
+    for (std::string line; std::getline(file, line);) {
+        calls.push_back(names.Line(line.substr(0, line.find('\r'))));
     }
-    char prefix[16] = {}, buffer[8192];
-    snprintf(prefix, sizeof prefix, "%04lx:", threadId);
-    std::smatch m;
-    while (fgets(buffer, sizeof buffer, file)) {
-        std::string line = buffer;
-        line = line.compare(0, strlen(prefix), prefix) ? "" : line.substr(strlen(prefix));
-        if (std::regex_match(line, m, call)) {
-            calls.push_back(ImportedName(m[1]) + "(" + names.Values(m[2]) + ")");
-        } else if (std::regex_match(line, m, result)) {
-            calls.push_back(ImportedName(m[1]) + "=" + names.Value(m[2]));
-        } else if (std::regex_match(line, m, answer) && names.Value(m[1]) == "wnd") {
-            calls.push_back("proc(" + names.Values(m[2].str() + "," + m[3].str() + "," + m[4].str()) +
-                            ")=" + names.Value(m[5]));
-        }
-    }
-    fclose(file);
-    EXPECT_FALSE(calls.empty()) << "no call of thread " << prefix << " in the trace log";
+    EXPECT_FALSE(calls.empty()) << "no call in the trace log " << log;
     return calls;
 }
 
-// * matches one value: anything up to the next comma or parenthesis.
+// * matches one value: anything up to the next comma, parenthesis or brace.
 bool Matches(const char* pattern, const char* call) {
     if (*pattern == '*') {
         for (const char* rest = call;; rest++) {
             if (Matches(pattern + 1, rest)) {
                 return true;
             }
-            if (*rest == '\0' || *rest == ',' || *rest == '(' || *rest == ')') {
+            if (*rest == '\0' || strchr(",(){}", *rest)) {
                 return false;
             }
         }
@@ -257,12 +222,37 @@ bool TrayHoldsIcon(HWND window, UINT id, DWORD timeoutMs) {
     return true;
 }
 
+// A real click where the shell says the icon is (Windows 7 and later), or false where it
+// gives no place: an icon in the overflow area has none, and some shells do not answer.
+bool ClickIcon(HWND window) {
+    auto getRect = reinterpret_cast<decltype(&Shell_NotifyIconGetRect)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("shell32.dll"), "Shell_NotifyIconGetRect")));
+    NOTIFYICONIDENTIFIER icon = {sizeof icon, window, kContractIconId, {}};
+    RECT place = {};
+    HRESULT result = getRect ? getRect(&icon, &place) : E_NOTIMPL;
+    if (FAILED(result) || IsRectEmpty(&place)) {
+        static int said =
+            printf("skip: real presses: the shell gives no place for the icon (%08lx)\n", result);
+        return said < 0;
+    }
+    SetCursorPos((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, press, sizeof press[0]) == 2;
+}
+
 void Act(const TrayProcess& tray, char action) {
     switch (action) {
     case 'p':
+        if (!ClickIcon(tray.window)) {
+            tray.Notify(WM_LBUTTONDOWN);
+        }
+        break;
     case 'r':
     case 'R':
-        tray.Notify(action == 'p' ? WM_LBUTTONDOWN : WM_RBUTTONDBLCLK, action == 'R' ? 1 : kContractIconId);
+        tray.Notify(WM_RBUTTONDBLCLK, action == 'R' ? 1 : kContractIconId);
         break;
     case 'e':
         EXPECT_EQ(kContractErrorText, tray.PressForErrorBox(kTimeoutMs));
@@ -282,11 +272,36 @@ void Act(const TrayProcess& tray, char action) {
     }
 }
 
-TEST(Trace, CallsTheirValuesAndTheTip) {
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// What the launched marker saw against what the row's ShellExecuteA asks for: the file, its
+// parameters, its folder (without one, the program's own) and the show mode.
+void ExpectLaunch(const TraceRow& row, const Launch& launch, const std::string& startFolder) {
+    auto call = std::find_if(row.calls.begin(), row.calls.end(),
+                             [](const std::string& c) { return c.compare(0, 14, "ShellExecuteA(") == 0; });
+    ASSERT_NE(row.calls.end(), call);
+    std::vector<std::string> v; // owner, verb, file, parameters, folder, show mode
+    for (std::sregex_iterator i(call->begin() + 13, call->end(), kValue), end; i != end; ++i) {
+        std::string value = i->str()[0] == '"' ? i->str().substr(1, i->length() - 2) : i->str();
+        v.push_back(std::regex_replace(value, std::regex(R"(\\(.))"), "$1"));
+    }
+    EXPECT_TRUE(EndsWith(launch.module, std::regex_replace(v[2], std::regex("/"), "\\"))) << launch.module;
+    EXPECT_TRUE(EndsWith(launch.commandLine, v[3]) && v[3].empty() == launch.arguments.empty())
+        << launch.commandLine;
+    EXPECT_EQ(v[4] == "0" ? startFolder : v[4], launch.currentDirectory);
+    EXPECT_EQ(v[5], std::to_string(launch.show));
+}
+
+TEST(Trace, CallsTheirValuesAndWhatTheyDo) {
     PrepareTargets();
+    std::string log = MakeFolder("trace") + "\\calls.txt";
+    SetEnvironmentVariableA("TRAYLNCH_TRACE_LOG", log.c_str());
     for (const TraceRow& row : kRows) {
         SCOPED_TRACE(std::string("arguments: ") + row.arguments + ", actions: " + row.actions);
-        std::vector<std::string> tipsBefore = ReadTrayTips();
+        DeleteFileA(log.c_str());
+        MarkerLog markers;
         TrayProcess tray;
         ASSERT_TRUE(tray.Start(row.arguments, "C:\\", TrayLauncherPath(), true));
         // No CS_DBLCLKS: the shell, not the window, turns presses into double-clicks.
@@ -294,10 +309,8 @@ TEST(Trace, CallsTheirValuesAndTheTip) {
         EXPECT_FALSE(IsWindowVisible(tray.window));
         Names names = {static_cast<UINT>(reinterpret_cast<UINT_PTR>(tray.window)),
                        static_cast<UINT>(GetWindowLongPtrA(tray.window, GWLP_HINSTANCE)),
-                       RegisterWindowMessageA(kContractName)};
-        if (row.tip) {
-            EXPECT_EQ(row.tip, WaitForNewTrayTip(tipsBefore, kTimeoutMs));
-        }
+                       RegisterWindowMessageA(kContractName),
+                       {}};
         EXPECT_TRUE(TrayHoldsIcon(tray.window, kContractIconId, 10000));
         EXPECT_FALSE(TrayHoldsIcon(tray.window, kContractIconId + 1, 0));
         for (const char* action = row.actions; *action; action++) {
@@ -305,7 +318,13 @@ TEST(Trace, CallsTheirValuesAndTheTip) {
             EXPECT_TRUE(action[1] == '\0' || tray.IsRunning()) << "after " << *action;
         }
         EXPECT_EQ(0u, tray.WaitForExit(kTimeoutMs));
-        ExpectCalls(row.calls, ReadCalls(tray.info.dwThreadId, names));
+        EXPECT_FALSE(TrayHoldsIcon(tray.window, kContractIconId, 0)) << "the icon outlives the program";
+        size_t presses = std::count(row.actions, row.actions + strlen(row.actions), 'p');
+        for (const Launch& launch : markers.WaitForLaunches(presses, presses ? kTimeoutMs : 0)) {
+            ExpectLaunch(row, launch, "C:\\");
+        }
+        EXPECT_EQ(presses, markers.CountLaunches());
+        ExpectCalls(row.calls, ReadCalls(log, names));
     }
 }
 
