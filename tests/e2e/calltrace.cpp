@@ -1,11 +1,14 @@
-// Call trace: loaded into the tray launcher before its first instruction, it routes the
-// program's imports through wrappers that write every call, its values and its result.
+// Call trace: loaded into the tray launcher before its first instruction, it routes the program's
+// imports through wrappers that write every call, its values and its result in the trace table's words.
 #include <windows.h>
 
 #include <shellapi.h>
 #include <stdio.h>
 
+#include <map>
 #include <string>
+
+#include "../contract.h"
 
 namespace {
 
@@ -19,15 +22,15 @@ namespace {
     X(ShellExecuteA, "nssssn") X(exit, "n")
 // clang-format on
 #define AS_INDEX(name, format) k_##name,
-#define AS_IMPORT(name, format) {#name, format, NULL},
+#define AS_IMPORT(name, format) {#name, format},
 enum { TRACED_IMPORTS(AS_INDEX) kImportCount };
-struct Import {
-    const char* name;
-    const char* format;
-    void* real;
-} imports[] = {TRACED_IMPORTS(AS_IMPORT)};
+const char* const imports[][2] = {TRACED_IMPORTS(AS_IMPORT)}; // name, format
+void* real[kImportCount];
 HANDLE logFile = INVALID_HANDLE_VALUE;
 WNDPROC programProc = NULL;
+// Numbers that the table writes as words: the module, the window, the callback message, the
+// contract's values, and any handle a call returned, as that call's name.
+std::map<UINT, std::string> words;
 
 void WriteLine(std::string line) {
     DWORD written = 0;
@@ -53,16 +56,20 @@ std::string Values(const char* format, const UINT_PTR* values) {
         char hex[12] = {};
         snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(values[i]));
         auto* record = reinterpret_cast<const NOTIFYICONDATAA*>(values[i]);
+        auto word = words.find(static_cast<UINT>(values[i]));
         text += i ? "," : "";
+        const char* string = reinterpret_cast<const char*>(values[i]);
         if (format[i] == 's' && values[i] >> 16) {
-            text += Quote(reinterpret_cast<const char*>(values[i]), ~size_t(0));
+            text += !strcmp(string, kContractName)        ? "name"
+                    : !strcmp(string, kContractErrorText) ? "error"
+                                                          : Quote(string, ~size_t(0));
         } else if (format[i] == 'r' && record) {
             // The fields of the record's first form, whose tip holds 64 bytes.
             const UINT_PTR fields[] = {record->cbSize, UINT_PTR(record->hWnd),   record->uID,
                                        record->uFlags, record->uCallbackMessage, UINT_PTR(record->hIcon)};
             text += "{" + Values("nnnnnn", fields) + "," + Quote(record->szTip, 64) + "}";
         } else {
-            text += hex;
+            text += word != words.end() ? word->second : hex;
         }
     }
     return text;
@@ -79,7 +86,8 @@ LRESULT CALLBACK TracedProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // the callee clears the stack: so each wrapper takes exactly as many. exit never returns.
 template <int I, typename... Rest> UINT_PTR WINAPI Wrapper(UINT_PTR first, Rest... rest) {
     UINT_PTR values[] = {first, rest...};
-    WriteLine(std::string(imports[I].name) + "(" + Values(imports[I].format, values) + ")");
+    std::string name = imports[I][0];
+    WriteLine(name + "(" + Values(imports[I][1], values) + ")");
     static WNDCLASSA traced;
     if (I == k_RegisterClassA && first) {
         // The class gets a procedure that calls the program's and writes its answers.
@@ -88,8 +96,14 @@ template <int I, typename... Rest> UINT_PTR WINAPI Wrapper(UINT_PTR first, Rest.
         traced.lpfnWndProc = TracedProc;
         first = reinterpret_cast<UINT_PTR>(&traced);
     }
-    values[0] = reinterpret_cast<UINT_PTR(WINAPI*)(UINT_PTR, Rest...)>(imports[I].real)(first, rest...);
-    WriteLine(std::string(imports[I].name) + "=" + Values("n", values));
+    values[0] = reinterpret_cast<UINT_PTR(WINAPI*)(UINT_PTR, Rest...)>(real[I])(first, rest...);
+    const char* word = I == k_CreateWindowExA          ? "wnd"
+                       : I == k_RegisterWindowMessageA ? "name"
+                                                       : imports[I][0];
+    if (I == k_RegisterWindowMessageA || values[0] >> 16) {
+        words.emplace(static_cast<UINT>(values[0]), word);
+    }
+    WriteLine(name + "=" + Values("n", values));
     return values[0];
 }
 // The wrapper of import I, which takes N arguments.
@@ -102,9 +116,8 @@ template <int I, typename... A> struct Pick<I, 1, A...> {
 #define AS_WRAPPER(name, format) Pick<k_##name, sizeof format - 1>::Get(),
 
 // Points the main module's import entries of the listed functions at their wrappers.
-void WrapImports() {
+void WrapImports(BYTE* base) {
     void* const wrappers[] = {TRACED_IMPORTS(AS_WRAPPER)};
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
     auto* headers =
         reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     DWORD table = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
@@ -115,9 +128,9 @@ void WrapImports() {
             for (int i = 0; i < kImportCount && !IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal); i++) {
                 DWORD protection = 0;
                 if (strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
-                           imports[i].name) == 0 &&
+                           imports[i][0]) == 0 &&
                     VirtualProtect(&entry->u1.Function, sizeof(void*), PAGE_READWRITE, &protection)) {
-                    imports[i].real = reinterpret_cast<void*>(entry->u1.Function);
+                    real[i] = reinterpret_cast<void*>(entry->u1.Function);
                     entry->u1.Function = reinterpret_cast<UINT_PTR>(wrappers[i]);
                     VirtualProtect(&entry->u1.Function, sizeof(void*), protection, &protection);
                 }
@@ -134,7 +147,9 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH && GetEnvironmentVariableA("TRAYLNCH_TRACE_LOG", path, MAX_PATH)) {
         logFile = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                               0, NULL);
-        WrapImports();
+        BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
+        words = {{UINT(UINT_PTR(base)), "inst"}, {kContractIconId, "id"}, {kContractRecordBytes, "size"}};
+        WrapImports(base);
     }
     return reason != DLL_PROCESS_ATTACH || logFile != INVALID_HANDLE_VALUE;
 }

@@ -8,21 +8,13 @@
 #include <fstream>
 #include <functional>
 
-static std::string Environment(const char* name) {
-    char value[4096] = {};
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? value : "";
-}
-
-std::string WindowsPath(const std::string& path) {
-    std::string result = path;
-    std::replace(result.begin(), result.end(), '/', '\\');
-    // ctest hands over host paths; Wine maps the host's root to drive Z:.
-    return !path.empty() && path[0] == '/' ? "Z:" + result : result;
-}
-
+// ctest hands over a host path; Wine maps the host's root to drive Z:.
 std::string TrayLauncherPath() {
-    return WindowsPath(Environment("TRAYLNCH_EXE"));
+    char path[MAX_PATH] = {};
+    GetEnvironmentVariableA("TRAYLNCH_EXE", path, MAX_PATH);
+    std::string result = path[0] == '/' ? std::string("Z:") + path : path;
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result;
 }
 
 // The marker and the call trace are built next to the test programs.
@@ -139,6 +131,11 @@ bool TrayProcess::Start(const std::string& arguments, const char* currentDirecto
     buffer.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (traced) {
+        traceLog = MakeFolder("trace") + "\\calls-" + std::to_string(GetCurrentProcessId()) + ".txt";
+        DeleteFileA(traceLog.c_str());
+        SetEnvironmentVariableA("TRAYLNCH_TRACE_LOG", traceLog.c_str());
+    }
     if (!CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, traced ? CREATE_SUSPENDED : 0,
                         NULL, currentDirectory, &startup, &info) ||
         (traced && !(LoadCallTrace(info.hProcess) && ResumeThread(info.hThread) == 1))) {
@@ -146,6 +143,15 @@ bool TrayProcess::Start(const std::string& arguments, const char* currentDirecto
     }
     window = WaitForProcessWindow(info.dwProcessId, kContractName, kContractName, 60000);
     return window != NULL;
+}
+
+std::vector<std::string> TrayProcess::Calls() const {
+    std::vector<std::string> calls;
+    std::ifstream file(traceLog.c_str(), std::ios::binary);
+    for (std::string line; std::getline(file, line);) {
+        calls.push_back(line.substr(0, line.find('\r')));
+    }
+    return calls;
 }
 
 HWND TrayProcess::WaitForErrorBox(DWORD timeoutMs) const {

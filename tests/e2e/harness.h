@@ -12,17 +12,18 @@
 // Paths handed over by the test registration, as Windows paths.
 std::string TrayLauncherPath();
 std::string MarkerPath();
-std::string WindowsPath(const std::string& unixOrWindowsPath);
 
 // One running copy of the tray launcher.
 struct TrayProcess {
     PROCESS_INFORMATION info = {};
     HWND window = NULL;
+    std::string traceLog;
 
     ~TrayProcess();
-    // traced: the call trace is loaded into the copy, and writes to %TRAYLNCH_TRACE_LOG%.
+    // traced: the call trace is loaded into the copy; Calls then reads the lines it wrote.
     bool Start(const std::string& arguments, const char* currentDirectory = nullptr,
                const std::string& program = TrayLauncherPath(), bool traced = false);
+    std::vector<std::string> Calls() const;
     // Posts a notification-area callback carrying mouseMessage, as the shell does.
     void Notify(LPARAM mouseMessage, WPARAM iconId = kContractIconId) const;
     // Exit status, or STILL_ACTIVE when it has not ended within timeoutMs.
