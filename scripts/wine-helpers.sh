@@ -48,10 +48,10 @@ detect_32bit() {
 }
 
 # The commands that run a Windows program and the Wine server: the host's 64-bit Wine, or
-# the 32-bit Wine of ROOT when one is named.
+# the Wine of ROOT when one is named.
 use_wine() {
     if [ -n "$1" ]; then
-        wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine32")
+        wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-in-root")
         wineserver=(chroot "$1" /usr/lib/wine/wineserver)
     else
         # The loader itself: the wine wrapper would try the 32-bit one first.
@@ -68,29 +68,40 @@ use_taskbar_desktop() {
 }
 taskbar_desktop_window() { xdotool search --onlyvisible --name '^shell - Wine desktop$' 2>/dev/null | head -n 1; }
 
-# The tree whose Wine tests run here, with the session's option and the Wine: the 32-bit
-# product under the 32-bit Wine of the host release's root, or the 64-bit twin under the
-# host's Wine.
+# The tree whose Wine tests run here and the two generations of Wine, years apart, that run
+# them: the 32-bit product under the 32-bit Wine of the host release's i386 root and of the
+# next release's, or, where 32-bit code does not run, the 64-bit twin under the host's 64-bit
+# Wine and the 64-bit Wine of the next release's amd64 root. Sets tree and roots (a root per
+# generation, empty for the host's own Wine), and the first generation's session_option and wine.
+newer_release=trixie
 choose_tree() {
     local out=$1
     detect_32bit
     if [ "$TRAYLNCH_RUNS_32BIT" = 1 ]; then
         tree=$out/win32
-        session_option=(--i386-root "$out/i386-root")
+        roots=("$out/i386-root" "$out/i386-root-$newer_release")
     else
         tree=$out/win64
-        session_option=()
+        roots=("" "$out/amd64-root-$newer_release")
     fi
-    use_wine "${session_option[1]:-}"
+    use_root "${roots[0]}"
+}
+
+# The session's option and the Wine commands for ROOT, or for the host's Wine without one.
+use_root() {
+    session_option=()
+    [ -z "$1" ] || session_option=(--root "$1")
+    use_wine "$1"
 }
 
 # The version that the Wine of ROOT (or the host's 64-bit Wine, without ROOT) reports, as "8.0".
 wine_version() {
-    local report
+    local report loader=/usr/lib/wine/wine
     if [ -n "$1" ]; then
+        [ -x "$1/usr/lib/wine/wine64" ] && loader=/usr/lib/wine/wine64
         # The loader finds itself through /proc, mounted for this one call in a namespace of its own.
         report=$(unshare --mount --propagation private sh -c \
-            'mount -t proc proc "$0/proc" && exec chroot "$0" /usr/lib/wine/wine --version' "$1")
+            'mount -t proc proc "$0/proc" && exec chroot "$0" "$1" --version' "$1" "$loader")
     else
         report=$(/usr/lib/wine/wine64 --version)
     fi
@@ -99,9 +110,11 @@ wine_version() {
 
 # What runs the chosen tree, in the words the scripts print; once the Wine is installed.
 describe_tree() {
-    if [ ${#session_option[@]} -gt 0 ]; then
-        tree_description="i686, 32-bit Wine $(wine_version "${session_option[1]}"), native"
+    local version
+    version=$(wine_version "${session_option[1]:-}")
+    if [ "$TRAYLNCH_RUNS_32BIT" = 1 ]; then
+        tree_description="i686, 32-bit Wine $version, native"
     else
-        tree_description="x86_64 twin, 64-bit Wine $(wine_version ""): this machine does not run 32-bit code"
+        tree_description="x86_64 twin, 64-bit Wine $version: this machine does not run 32-bit code"
     fi
 }

@@ -8,15 +8,6 @@
 #include <fstream>
 #include <functional>
 
-// ctest hands over a host path; Wine maps the host's root to drive Z:.
-std::string TrayLauncherPath() {
-    char path[MAX_PATH] = {};
-    GetEnvironmentVariableA("TRAYLNCH_EXE", path, MAX_PATH);
-    std::string result = path[0] == '/' ? std::string("Z:") + path : path;
-    std::replace(result.begin(), result.end(), '/', '\\');
-    return result;
-}
-
 // The marker and the call trace are built next to the test programs.
 static std::string BesideTests(const char* name) {
     char self[MAX_PATH] = {};
@@ -25,13 +16,32 @@ static std::string BesideTests(const char* name) {
     return path.substr(0, path.rfind('\\') + 1) + name;
 }
 
+bool underWine = false;
+static std::string trayLauncher;
+
+void SetTrayLauncherPath(const std::string& path) {
+    trayLauncher = path;
+}
+
+// ctest hands over a host path; Wine maps the host's root to drive Z:.
+std::string TrayLauncherPath() {
+    char path[MAX_PATH] = {};
+    GetEnvironmentVariableA("TRAYLNCH_EXE", path, MAX_PATH);
+    std::string result = !trayLauncher.empty() ? trayLauncher
+                         : path[0] == '/'      ? std::string("Z:") + path
+                                               : path;
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result.empty() ? BesideTests("traylnch.exe") : result;
+}
+
 std::string MarkerPath() {
     return BesideTests("marker.exe");
 }
 
+// A copy still running is ended its own way, so that it leaves no icon behind.
 TrayProcess::~TrayProcess() {
     if (info.hProcess) {
-        if (IsRunning()) {
+        if (IsRunning() && (!window || EndByRightDoubleClick(5000) == STILL_ACTIVE)) {
             TerminateProcess(info.hProcess, 99);
             WaitForSingleObject(info.hProcess, 5000);
         }
@@ -219,10 +229,39 @@ static std::vector<std::string> ListFiles(const std::string& folder, const char*
     return paths;
 }
 
+std::string KitFolder() {
+    static std::string folder;
+    if (folder.empty()) {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "traylnch-tests-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder.c_str(), NULL);
+    }
+    return folder;
+}
+
+static void RemoveTree(const std::string& folder) {
+    // Names never end in a dot on Windows, so this passes over "." and "..".
+    for (const std::string& path : ListFiles(folder, "*")) {
+        if (path.back() != '.' && !DeleteFileA(path.c_str())) {
+            RemoveTree(path);
+        }
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// A shell may still hold a folder for a moment after its window has gone.
+bool RemoveKitFolder() {
+    for (int tries = 0; tries < 50 && GetFileAttributesA(KitFolder().c_str()) != INVALID_FILE_ATTRIBUTES;
+         tries++) {
+        RemoveTree(KitFolder());
+        Sleep(tries ? 100 : 0);
+    }
+    return GetFileAttributesA(KitFolder().c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 std::string MakeFolder(const std::string& name) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + name;
+    std::string folder = KitFolder() + "\\" + name;
     // A folder left by an earlier run is emptied, so old records cannot be counted.
     for (const std::string& path : ListFiles(folder, "*")) {
         DeleteFileA(path.c_str());
@@ -272,4 +311,19 @@ std::vector<Launch> MarkerLog::WaitForLaunches(size_t count, DWORD timeoutMs) co
         launches.push_back(ReadLaunch(path));
     }
     return launches;
+}
+
+// A modify without flags changes nothing, and the tray answers TRUE only for an icon it holds
+// under that window and identifier.
+bool TrayHoldsIcon(HWND window, UINT id, DWORD timeoutMs) {
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window;
+    record.uID = id;
+    for (DWORD start = GetTickCount(); !Shell_NotifyIconA(NIM_MODIFY, &record); Sleep(20)) {
+        if (GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+    }
+    return true;
 }

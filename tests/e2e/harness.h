@@ -9,9 +9,16 @@
 
 #include "../contract.h"
 
-// Paths handed over by the test registration, as Windows paths.
+// The program under test: the one named, else the one in %TRAYLNCH_EXE% (a host path from
+// ctest), else traylnch.exe beside the tests.
+void SetTrayLauncherPath(const std::string& path);
 std::string TrayLauncherPath();
 std::string MarkerPath();
+// Whether checks that need Wine run: under Wine, unless the kit is asked to run as on Windows.
+extern bool underWine;
+// The kit's own folder in %TEMP%, where everything the tests write goes; removed at the end.
+std::string KitFolder();
+bool RemoveKitFolder();
 
 // One running copy of the tray launcher.
 struct TrayProcess {
@@ -59,10 +66,12 @@ class MarkerLog {
     std::string folder;
 };
 
-// A folder under the prefix's temporary folder, created fresh.
+// A folder in the kit's folder, created fresh.
 std::string MakeFolder(const std::string& name);
 void CopyMarkerTo(const std::string& path);
 // A visible top-level window of any process whose title contains part, or NULL.
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs);
+// Whether the tray holds an icon under this window and identifier, asked until timeoutMs.
+bool TrayHoldsIcon(HWND window, UINT id, DWORD timeoutMs);
 
 #endif

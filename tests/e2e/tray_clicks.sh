@@ -17,7 +17,7 @@ source "$(dirname "$0")/../../scripts/wine-helpers.sh"
 # A prefix of its own, all of whose programs run in the desktop with the taskbar: the other
 # tests' programs stay out of it, and traylnch is still this script's child, with a real
 # exit status to wait for.
-use_wine "${TRAYLNCH_I386_ROOT:-}"
+use_wine "${TRAYLNCH_WINE_ROOT:-}"
 export WINEPREFIX=$work/prefix
 trap '"${wineserver[@]}" -k >/dev/null 2>&1; rm -rf "$work"' EXIT
 "${wine[@]}" wineboot --init >/dev/null 2>&1 </dev/null
