@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the product and its release zip twice, from two source folders into two build
-# folders, and compares the bytes; the first difference found is the failure.
+# Builds the product, its test kit and their zips twice, from two source folders into two
+# build folders, and compares the bytes; the first difference found is the failure.
 # Usage: check-reproducible.sh SOURCE_DIR WORK_DIR
 set -u
 source=$1
@@ -15,7 +15,7 @@ unset SOURCE_DATE_EPOCH
 
 build() {
     cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-i686.cmake" \
-        -DTRAYLNCH_TESTS=OFF -DTRAYLNCH_DIST_DIR="$2/dist" >/dev/null && cmake --build "$2" --target traylnch >/dev/null &&
+        -DTRAYLNCH_WINE_TESTS=OFF -DTRAYLNCH_DIST_DIR="$2/dist" >/dev/null && cmake --build "$2" --target traylnch kit >/dev/null &&
         SOURCE_DATE_EPOCH=$epoch cmake --build "$2" --target release >/dev/null
 }
 build "$source" "$work/a" || { echo "FAIL: the first build"; exit 1; }

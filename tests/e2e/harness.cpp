@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -23,15 +22,8 @@ void SetTrayLauncherPath(const std::string& path) {
     trayLauncher = path;
 }
 
-// ctest hands over a host path; Wine maps the host's root to drive Z:.
 std::string TrayLauncherPath() {
-    char path[MAX_PATH] = {};
-    GetEnvironmentVariableA("TRAYLNCH_EXE", path, MAX_PATH);
-    std::string result = !trayLauncher.empty() ? trayLauncher
-                         : path[0] == '/'      ? std::string("Z:") + path
-                                               : path;
-    std::replace(result.begin(), result.end(), '/', '\\');
-    return result.empty() ? BesideTests("traylnch.exe") : result;
+    return trayLauncher.empty() ? BesideTests("traylnch.exe") : trayLauncher;
 }
 
 std::string MarkerPath() {

@@ -9,8 +9,7 @@
 
 #include "../contract.h"
 
-// The program under test: the one named, else the one in %TRAYLNCH_EXE% (a host path from
-// ctest), else traylnch.exe beside the tests.
+// The program under test: the one named, else traylnch.exe beside the tests.
 void SetTrayLauncherPath(const std::string& path);
 std::string TrayLauncherPath();
 std::string MarkerPath();
