@@ -239,13 +239,14 @@ void ExpectLaunch(const std::vector<std::string>& calls, const Launch& launch,
     EXPECT_EQ(v[5], std::to_string(launch.show));
 }
 
-TEST(Trace, CallsTheirValuesAndWhatTheyDo) {
+// Runs the table: each row's checks of what a Windows shows, and with the call trace loaded,
+// its calls too.
+void RunTable(bool traced) {
     std::string folder = PrepareTargets();
     for (const TraceRow& row : kRows) {
         SCOPED_TRACE(std::string("arguments: ") + row.arguments + ", actions: " + row.actions);
         if (!underWine && strchr(row.arguments, '~')) {
-            printf("skip: Trace: %s: a target in a drive's root, which only Wine lets a user make\n",
-                   row.arguments);
+            printf("skip: %s: a target in a drive's root, which only Wine lets a user make\n", row.arguments);
             continue;
         }
         std::vector<std::string> calls;
@@ -254,8 +255,8 @@ TEST(Trace, CallsTheirValuesAndWhatTheyDo) {
         }
         MarkerLog markers;
         TrayProcess tray;
-        ASSERT_TRUE(
-            tray.Start(Expand(row.arguments, folder, false), KitFolder().c_str(), TrayLauncherPath(), true));
+        ASSERT_TRUE(tray.Start(Expand(row.arguments, folder, false), KitFolder().c_str(), TrayLauncherPath(),
+                               traced));
         // No CS_DBLCLKS: the shell, not the window, turns presses into double-clicks.
         EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW), GetClassLongA(tray.window, GCL_STYLE));
         EXPECT_FALSE(IsWindowVisible(tray.window));
@@ -272,9 +273,24 @@ TEST(Trace, CallsTheirValuesAndWhatTheyDo) {
             ExpectLaunch(calls, launch, KitFolder());
         }
         EXPECT_EQ(presses, markers.CountLaunches());
-        ExpectCalls(calls, tray.Calls());
+        if (traced) {
+            ExpectCalls(calls, tray.Calls());
+        }
+        // Later rows would only wait out their timeouts once one has gone wrong.
+        if (::testing::Test::HasFailure()) {
+            break;
+        }
     }
     DeleteFileA(Expand("~\\edit.exe", folder, false).c_str());
+}
+
+TEST(Trace, CallsTheirValuesAndWhatTheyDo) {
+    RunTable(true);
+}
+
+// The same rows without the call trace: what a Windows shows of them, on its own.
+TEST(Seen, WhatTheRowsDo) {
+    RunTable(false);
 }
 
 } // namespace
