@@ -260,6 +260,7 @@ void RunTable(bool traced) {
         // No CS_DBLCLKS: the shell, not the window, turns presses into double-clicks.
         EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW), GetClassLongA(tray.window, GCL_STYLE));
         EXPECT_FALSE(IsWindowVisible(tray.window));
+        EXPECT_EQ(WS_OVERLAPPEDWINDOW, GetWindowLongA(tray.window, GWL_STYLE) & WS_OVERLAPPEDWINDOW);
         EXPECT_TRUE(TrayHoldsIcon(tray.window, kContractIconId, 10000));
         EXPECT_FALSE(TrayHoldsIcon(tray.window, kContractIconId + 1, 0));
         for (const char* action = row.actions; *action; action++) {
