@@ -50,14 +50,9 @@ detect_32bit() {
 # The commands that run a Windows program and the Wine server: the host's 64-bit Wine, or
 # the Wine of ROOT when one is named.
 use_wine() {
-    if [ -n "$1" ]; then
-        wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-in-root")
-        wineserver=(chroot "$1" /usr/lib/wine/wineserver)
-    else
-        # The loader itself: the wine wrapper would try the 32-bit one first.
-        wine=(/usr/lib/wine/wine64)
-        wineserver=(wineserver)
-    fi
+    wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-run")
+    wineserver=(wineserver)
+    [ -z "$1" ] || wineserver=(chroot "$1" /usr/lib/wine/wineserver)
 }
 
 # Makes every program of the current prefix run in a Wine desktop with a taskbar, whose

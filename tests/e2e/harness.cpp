@@ -17,6 +17,7 @@ static std::string BesideTests(const char* name) {
 
 bool underWine = false;
 static std::string trayLauncher;
+static int forcedEnds = 0;
 
 void SetTrayLauncherPath(const std::string& path) {
     trayLauncher = path;
@@ -35,6 +36,7 @@ TrayProcess::~TrayProcess() {
     if (info.hProcess) {
         if (IsRunning() && (!window || EndByRightDoubleClick(5000) == STILL_ACTIVE)) {
             TerminateProcess(info.hProcess, 99);
+            forcedEnds++;
             WaitForSingleObject(info.hProcess, 5000);
         }
         CloseHandle(info.hProcess);
@@ -59,6 +61,10 @@ DWORD TrayProcess::WaitForExit(DWORD timeoutMs) const {
 DWORD TrayProcess::EndByRightDoubleClick(DWORD timeoutMs) const {
     Notify(WM_RBUTTONDBLCLK);
     return WaitForExit(timeoutMs);
+}
+
+int CountForcedEnds() {
+    return forcedEnds;
 }
 
 bool TrayProcess::IsRunning() const {

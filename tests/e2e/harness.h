@@ -72,5 +72,7 @@ void CopyMarkerTo(const std::string& path);
 HWND WaitForWindowTitled(const char* part, DWORD timeoutMs);
 // Whether the tray holds an icon under this window and identifier, asked until timeoutMs.
 bool TrayHoldsIcon(HWND window, UINT id, DWORD timeoutMs);
+// How many copies had to be ended by TerminateProcess, each leaving a dead icon on Windows.
+int CountForcedEnds();
 
 #endif

@@ -40,9 +40,15 @@ int main(int argc, char** argv) {
             }
         }
     }
+    // Windows keeps the icon of a copy ended by force until the pointer passes over it.
+    int forced = CountForcedEnds();
+    printf(forced ? "FAIL: %d copies were ended by force, leaving their icons in the tray\n"
+                  : "every copy ended its own way, leaving no icon in the tray\n",
+           forced);
     bool removed = RemoveKitFolder();
     printf("%s\n", removed ? "the kit's folder is removed" : "FAIL: the kit's folder could not be removed");
+    int leftovers = !removed + (forced > 0);
     printf("%d passed, %d failed, %d skipped\n", run.successful_test_count(),
-           run.failed_test_count() + !removed, run.skipped_test_count());
-    return status || !removed;
+           run.failed_test_count() + leftovers, run.skipped_test_count());
+    return status || leftovers;
 }
