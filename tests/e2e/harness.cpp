@@ -147,9 +147,13 @@ bool TrayProcess::Start(const std::string& arguments, const char* currentDirecto
     if (!CreateProcessA(program.c_str(), buffer.data(), NULL, NULL, FALSE, traced ? CREATE_SUSPENDED : 0,
                         NULL, currentDirectory, &startup, &info) ||
         (traced && !(LoadCallTrace(info.hProcess) && ResumeThread(info.hThread) == 1))) {
+        printf("the program could not be started: error %lu\n", GetLastError());
         return false;
     }
     window = WaitForProcessWindow(info.dwProcessId, kContractName, kContractName, 60000);
+    if (!window) {
+        printf("the program made no window in a minute: status %lu\n", WaitForExit(0));
+    }
     return window != NULL;
 }
 
@@ -188,10 +192,11 @@ std::string TrayProcess::PressForErrorBox(DWORD timeoutMs) const {
     char text[512] = {};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     // What else a user sees: an icon beside the text (which one, only the call trace tells:
-    // the box's icon handle belongs to its process), and no owner window.
+    // the handle STM_GETICON answers belongs to the box's process), and no owner window.
     HWND icon = NULL;
     while ((icon = FindWindowExA(box, icon, "Static", NULL)) != NULL &&
-           !((GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(icon))) {
+           !((GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(icon) &&
+             SendMessageA(icon, STM_GETICON, 0, 0))) {
     }
     std::string seen =
         std::string(text) + (icon ? "" : " (no icon)") + (GetWindow(box, GW_OWNER) ? " (owned)" : "");
