@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
-"""The benchmark's table: the samples bench.exe took, and CPU read from the host.
-
-Under Wine each Windows process is a host process, so /proc shows its real CPU time.
-Starts ten copies of each program, lets them settle, then reads the CPU they use in ten
-seconds of idling. Each ratio of medians comes with a 95% bootstrap interval over the
-pairs, which were taken alternately, so that a slower minute of the machine hits both.
-Usage: report.py TRAYLNCH_EXE REFERENCE_EXE MARKER_FOLDER SAMPLES TABLE.md PAIR
-PAIR names the two programs measured; TRAYLNCH_WINE in the environment is the Wine that runs them.
+"""The benchmark's table: bench.exe's samples, and the idle CPU of ten copies of each program from
+/proc (under Wine a Windows process is a host one). Each ratio of medians has a 95% bootstrap
+interval over the pairs, taken alternately so that a slower minute hits both.
+Usage: report.py TRAYLNCH_EXE REFERENCE_EXE MARKER_FOLDER SAMPLES TABLE.md PAIR  (TRAYLNCH_WINE runs them)
 """
 import os
 import random
@@ -15,9 +11,7 @@ import subprocess
 import sys
 import time
 
-RUNS = 10
-IDLE_SECONDS = 10
-RESAMPLES = 2000
+RUNS, IDLE_SECONDS, RESAMPLES = 10, 10, 2000
 WINE = os.environ.get("TRAYLNCH_WINE", "/usr/lib/wine/wine64")
 
 
@@ -74,5 +68,4 @@ def main():
             p.wait()
 
 
-if __name__ == "__main__":
-    main()
+main()

@@ -63,6 +63,26 @@ use_taskbar_desktop() {
 }
 taskbar_desktop_window() { xdotool search --onlyvisible --name '^shell - Wine desktop$' 2>/dev/null | head -n 1; }
 
+# Finds an icon in the notification area, the right end of the taskbar desktop, by a colour
+# of its picture: sets desktop and position, the centre of that colour's pixels there.
+locate_icon() {
+    local shot width height tray_area=48x24
+    desktop=$(taskbar_desktop_window) && [ -n "$desktop" ] && shot=$(mktemp --suffix=.png) || return 1
+    import -window "$desktop" "$shot" 2>/dev/null && read -r width height < <(identify -format '%w %h\n' "$shot")
+    position=$(convert "$shot" -gravity SouthEast -crop "$tray_area+0+0" +repage -alpha off -fill '#01fe02' \
+        -opaque "$1" -fill black +opaque '#01fe02' -fill white -opaque '#01fe02' -format '%@' info: 2>/dev/null |
+        awk -F'[x+]' -v dx=$((${width:-0} - ${tray_area%x*})) -v dy=$((${height:-0} - ${tray_area#*x})) \
+            '$1 > 2 { print int(dx + $3 + $1 / 2), int(dy + $4 + $2 / 2) }')
+    rm -f "$shot"
+    [ -n "$position" ]
+}
+# Clicks the icon that locate_icon found: click_icon 1, or click_icon --repeat 2 --delay 80 3.
+click_icon() {
+    local x y
+    read -r x y <<<"$position"
+    xdotool mousemove --window "$desktop" "$x" "$y" click "$@"
+}
+
 # The tree whose Wine tests run here and the two generations of Wine, years apart, that run
 # them: the 32-bit product under the 32-bit Wine of the host release's i386 root and of the
 # next release's, or, where 32-bit code does not run, the 64-bit twin under the host's 64-bit

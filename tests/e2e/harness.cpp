@@ -16,12 +16,8 @@ static std::string BesideTests(const char* name) {
 }
 
 bool underWine = false;
-static std::string trayLauncher;
-static int forcedEnds = 0;
-
-void SetTrayLauncherPath(const std::string& path) {
-    trayLauncher = path;
-}
+std::string trayLauncher;
+int forcedEnds = 0;
 
 std::string TrayLauncherPath() {
     return trayLauncher.empty() ? BesideTests("traylnch.exe") : trayLauncher;
@@ -61,14 +57,6 @@ DWORD TrayProcess::WaitForExit(DWORD timeoutMs) const {
 DWORD TrayProcess::EndByRightDoubleClick(DWORD timeoutMs) const {
     Notify(WM_RBUTTONDBLCLK);
     return WaitForExit(timeoutMs);
-}
-
-int CountForcedEnds() {
-    return forcedEnds;
-}
-
-bool TrayProcess::IsRunning() const {
-    return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 struct WindowSearch {

@@ -9,8 +9,8 @@
 
 #include "../contract.h"
 
-// The program under test: the one named, else traylnch.exe beside the tests.
-void SetTrayLauncherPath(const std::string& path);
+// The program under test: the one named (trayLauncher), else traylnch.exe beside the tests.
+extern std::string trayLauncher;
 std::string TrayLauncherPath();
 std::string MarkerPath();
 // Whether checks that need Wine run: under Wine, unless the kit is asked to run as on Windows.
@@ -36,7 +36,9 @@ struct TrayProcess {
     DWORD WaitForExit(DWORD timeoutMs) const;
     // Ends the copy as a user does, by a right double-click on its icon; then as WaitForExit.
     DWORD EndByRightDoubleClick(DWORD timeoutMs) const;
-    bool IsRunning() const;
+    bool IsRunning() const {
+        return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+    }
     // The error box this copy shows, or NULL after timeoutMs; and how many it has open.
     HWND WaitForErrorBox(DWORD timeoutMs) const;
     int CountErrorBoxes() const;
@@ -73,6 +75,8 @@ HWND WaitForWindowTitled(const char* part, DWORD timeoutMs);
 // Whether the tray holds an icon under this window and identifier, asked until timeoutMs.
 bool TrayHoldsIcon(HWND window, UINT id, DWORD timeoutMs);
 // How many copies had to be ended by TerminateProcess, each leaving a dead icon on Windows.
-int CountForcedEnds();
+extern int forcedEnds;
+// A check that this system cannot run: said on a "skip:" line with its reason, and counted.
+void Skip(const std::string& why);
 
 #endif

@@ -2,9 +2,7 @@
 # Real mouse clicks on a real notification area: a Wine desktop's taskbar, from the X side.
 # Usage: tray_clicks.sh TRAYLNCH_EXE MARKER_EXE ARTIFACT_DIR
 set -u
-exe=$1
-marker=$2
-artifacts=$3
+exe=$1 marker=$2 artifacts=$3
 # In the build folder, which a 32-bit Wine in its own root sees too, unlike the host's /tmp.
 mkdir -p "$artifacts"
 work=$(mktemp -d "$artifacts/clicks.XXXXXX")
@@ -26,29 +24,7 @@ use_taskbar_desktop
 # A pure red icon makes our icon easy to find among any others in the tray.
 convert -size 16x16 xc:'#ff0000' "$work/red.ico"
 
-# Prints the desktop-relative centre of the pixels of the colour in the notification area,
-# the right end of the taskbar, or nothing.
-find_colour() {
-    local window=$1 colour=$2 width height tray_area=48x24
-    import -window "$window" "$work/desktop.png" 2>/dev/null || return
-    read -r width height < <(identify -format '%w %h\n' "$work/desktop.png")
-    convert "$work/desktop.png" -gravity SouthEast -crop "$tray_area+0+0" +repage -alpha off \
-        -fill '#01fe02' -opaque "$colour" -fill black +opaque '#01fe02' -fill white -opaque '#01fe02' \
-        -format '%@' info: 2>/dev/null | awk -F'[x+]' -v dx=$((width - ${tray_area%x*})) \
-        -v dy=$((height - ${tray_area#*x})) '$1 > 2 { print int(dx + $3 + $1 / 2), int(dy + $4 + $2 / 2) }'
-}
-
 ended() { ! kill -0 "$pid" 2>/dev/null; }
-
-# Finds the icon by a colour of its picture: sets window and position.
-locate() {
-    window=$(taskbar_desktop_window) && [ -n "$window" ] && position=$(find_colour "$window" "$1") && [ -n "$position" ]
-}
-
-right_double_click() {
-    read -r x y <<<"$position"
-    xdotool mousemove --window "$window" "$x" "$y" click --repeat 2 --delay 80 3
-}
 
 # Waits for the program to end (killing it if it does not) and checks its status.
 check_ended_with_zero() {
@@ -58,21 +34,19 @@ check_ended_with_zero() {
     check "$1: exit status 0 (was $status)" "[ $status = 0 ]"
 }
 
-export TRAYLNCH_MARKER_DIR
-TRAYLNCH_MARKER_DIR=$(winpath "$work")
+export TRAYLNCH_MARKER_DIR="Z:${work//\//\\}"
 "${wine[@]}" "$exe" "$(winpath "$marker")%clicked by xdotool" 0 "$(winpath "$work/red.ico")" "-dReal clicks" &
 pid=$!
 
 position=""
-check "the icon from the icon file shows in the tray" "retry 150 locate '#ff0000'"
+check "the icon from the icon file shows in the tray" "retry 150 locate_icon '#ff0000'"
 if [ -n "$position" ]; then
-    read -r x y <<<"$position"
-    xdotool mousemove --window "$window" "$x" "$y" click 1
+    click_icon 1
     launched() { ls "$work"/launch-*.txt >/dev/null 2>&1; }
     check "a real left click launches the target" "retry 100 launched"
     check "the target got its parameters" "grep -qx 'xdotool' $work/launch-*.txt"
 
-    right_double_click
+    click_icon --repeat 2 --delay 80 3
     check "a real right double-click ends the program" "retry 100 ended"
 fi
 check_ended_with_zero "real clicks"
@@ -83,9 +57,9 @@ echo "just text" >"$work/notes.txt"
 "${wine[@]}" "$exe" "$(winpath "$work/notes.txt")" -dBuilt-in &
 pid=$!
 position=""
-check "document: the built-in icon shows" "retry 150 locate '#000000'"
+check "document: the built-in icon shows" "retry 150 locate_icon '#000000'"
 import -window "$(taskbar_desktop_window)" "$artifacts/tray-builtin.png" 2>/dev/null
-[ -z "$position" ] || right_double_click
+[ -z "$position" ] || click_icon --repeat 2 --delay 80 3
 check_ended_with_zero "document"
 
 echo "$failures failed"
