@@ -14,9 +14,8 @@ epoch=$(git -C "$source" log -1 --format=%ct 2>/dev/null || echo 315532800)
 unset SOURCE_DATE_EPOCH
 
 build() {
-    cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-i686.cmake" \
-        -DTRAYLNCH_WINE_TESTS=OFF -DTRAYLNCH_DIST_DIR="$2/dist" >/dev/null && cmake --build "$2" --target traylnch kit >/dev/null &&
-        SOURCE_DATE_EPOCH=$epoch cmake --build "$2" --target release >/dev/null
+    (cd "$1" && cmake --preset release -B "$2" -DTRAYLNCH_WINE_TESTS=OFF -DTRAYLNCH_DIST_DIR="$2/dist" >/dev/null) &&
+        cmake --build "$2" --target traylnch kit >/dev/null && SOURCE_DATE_EPOCH=$epoch cmake --build "$2" --target release >/dev/null
 }
 build "$source" "$work/a" || { echo "FAIL: the first build"; exit 1; }
 sleep 2 # a time stamp in the file would then differ
