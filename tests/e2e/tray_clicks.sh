@@ -34,7 +34,7 @@ check_ended_with_zero() {
     check "$1: exit status 0 (was $status)" "[ $status = 0 ]"
 }
 
-export TRAYLNCH_MARKER_DIR="Z:${work//\//\\}"
+export TRAYLNCH_MARKER_DIR="$(winpath "$work")"
 "${wine[@]}" "$exe" "$(winpath "$marker")%clicked by xdotool" 0 "$(winpath "$work/red.ico")" "-dReal clicks" &
 pid=$!
 
