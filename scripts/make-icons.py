@@ -37,22 +37,14 @@ class Canvas:
             for x in range(x0, x1 + 1):
                 self.put(x, y, colour)
 
-    def frame(self, x0, y0, x1, y1, colour):
-        for x in range(x0, x1 + 1):
-            self.put(x, y0, colour)
-            self.put(x, y1, colour)
-        for y in range(y0, y1 + 1):
-            self.put(x0, y, colour)
-            self.put(x1, y, colour)
-
-    def bevel(self, x0, y0, x1, y1, light, dark):
-        """Raised edge: light along the top and left, dark along the bottom and right."""
+    def edge(self, x0, y0, x1, y1, light, dark=None):
+        """An outline; with a dark colour, a raised edge: light top and left, dark bottom and right."""
         for x in range(x0, x1 + 1):
             self.put(x, y0, light)
-            self.put(x, y1, dark)
+            self.put(x, y1, dark or light)
         for y in range(y0, y1 + 1):
             self.put(x0, y, light)
-            self.put(x1, y, dark)
+            self.put(x1, y, dark or light)
 
 
 def mix(a, b, t):
@@ -62,7 +54,7 @@ def mix(a, b, t):
 def draw_window(c, box, bar, rich, title_rows):
     x0, y0, x1, y1 = box
     c.fill(x0, y0, x1, y1, WHITE)
-    c.frame(x0, y0, x1, y1, BLACK)
+    c.edge(x0, y0, x1, y1, BLACK)
     for row in range(title_rows):
         for x in range(x0 + 1, x1):
             colour = mix(bar, (16, 132, 208), (x - x0) / (x1 - x0)) if rich else bar
@@ -73,6 +65,15 @@ def draw_window(c, box, bar, rich, title_rows):
     line = (112, 112, 112) if rich else GRAY
     for y in range(y0 + title_rows + 3, y1 - 1, 2):
         c.fill(x0 + 2, y, x0 + 2 + (x1 - x0 - 4) * (2 + (y % 3)) // 5, y, line)
+
+
+def draw_case(c, size, x0, y0, x1, y1):
+    """A silver part in a black outline, raised where there is room: at 16 pixels an edge would
+    swallow it whole."""
+    c.fill(x0, y0, x1, y1, SILVER)
+    if size > 16:
+        c.edge(x0 + 1, y0 + 1, x1 - 1, y1 - 1, WHITE, GRAY)
+    c.edge(x0, y0, x1, y1, BLACK)
 
 
 def draw_computer(size, rich, windows):
@@ -89,19 +90,14 @@ def draw_computer(size, rich, windows):
                  base=(3, 13, 12, 15), led=None, win_a=None, win_b=(5, 5, 10, 7), title=1),
     }[size]
 
-    # Monitor case.
-    x0, y0, x1, y1 = layout["monitor"]
-    c.fill(x0, y0, x1, y1, SILVER)
-    if size > 16:  # at 16 pixels a bevel would swallow the whole case
-        c.bevel(x0 + 1, y0 + 1, x1 - 1, y1 - 1, WHITE, GRAY)
-    c.frame(x0, y0, x1, y1, BLACK)
+    draw_case(c, size, *layout["monitor"])
 
     # Screen, sunken into the case.
     x0, y0, x1, y1 = layout["screen"]
     for y in range(y0, y1 + 1):
         colour = mix((0, 150, 160), (0, 84, 110), (y - y0) / (y1 - y0)) if rich else TEAL
         c.fill(x0, y, x1, y, colour)
-    c.bevel(x0 - 1, y0 - 1, x1 + 1, y1 + 1, GRAY, WHITE)
+    c.edge(x0 - 1, y0 - 1, x1 + 1, y1 + 1, GRAY, WHITE)
 
     if windows and layout["win_a"]:
         draw_window(c, layout["win_a"], GRAY, False, layout["title"])
@@ -117,16 +113,11 @@ def draw_computer(size, rich, windows):
     # Stand and foot.
     x0, y0, x1, y1 = layout["neck"]
     c.fill(x0, y0, x1, y1, GRAY)
-    c.put(x0, y0, BLACK)
-    c.put(x1, y0, BLACK)
     for y in range(y0, y1 + 1):
         c.put(x0, y, BLACK)
         c.put(x1, y, BLACK)
+    draw_case(c, size, *layout["base"])
     x0, y0, x1, y1 = layout["base"]
-    c.fill(x0, y0, x1, y1, SILVER)
-    if size > 16:
-        c.bevel(x0 + 1, y0 + 1, x1 - 1, y1 - 1, WHITE, GRAY)
-    c.frame(x0, y0, x1, y1, BLACK)
     for corner in ((x0, y0), (x1, y0), (x0, y1), (x1, y1)):
         c.put(*corner, None)
     return c
@@ -164,10 +155,8 @@ def nearest(palette, colour):
 def encode_image(canvas, bits):
     """One icon image: a bottom-up DIB of twice the height, colour bits then the AND mask."""
     size = canvas.size
-    if bits == 4:
-        palette = list(VGA)
-    else:
-        palette = list(VGA)
+    palette = list(VGA)
+    if bits == 8:
         for row in canvas.pixels:
             for colour in row:
                 if colour is not None and colour not in palette:

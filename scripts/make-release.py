@@ -40,7 +40,7 @@ def windows_text(title, sections, ending):
     readme = "\n".join(kept).replace("`", "")
     for character, replacement in ASCII.items():
         readme = readme.replace(character, replacement)
-    readme.encode("ascii")  # fails on anything left that a plain text editor may garble
+    # Fails on anything left that a plain text editor may garble.
     return readme.replace("\n", "\r\n").encode("ascii")
 
 
@@ -68,7 +68,7 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--version", required=True)
     parser.add_argument("--out", required=True)
-    parser.add_argument("--platform", default="win32")
+    parser.add_argument("--platform", required=True)
     parser.add_argument("--kit")
     args = parser.parse_args()
 

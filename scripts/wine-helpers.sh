@@ -47,13 +47,11 @@ detect_32bit() {
     export TRAYLNCH_RUNS_32BIT
 }
 
-# The commands that run a Windows program and the Wine server: the host's 64-bit Wine, or
-# the Wine of ROOT when one is named.
-use_wine() {
-    wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-run")
-    wineserver=(wineserver)
-    [ -z "$1" ] || wineserver=(chroot "$1" /usr/lib/wine/wineserver)
-}
+# The commands that run a Windows program and the Wine server: the session's, of the root
+# that scripts/wine-session names, or else the host's 64-bit Wine.
+wine=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-run")
+wineserver=(wineserver)
+[ -z "${TRAYLNCH_WINE_ROOT:-}" ] || wineserver=(chroot "$TRAYLNCH_WINE_ROOT" /usr/lib/wine/wineserver)
 
 # Makes every program of the current prefix run in a Wine desktop with a taskbar, whose
 # notification area every Wine generation shows (only the desktop named "shell" has one).
@@ -63,14 +61,37 @@ use_taskbar_desktop() {
 }
 taskbar_desktop_window() { xdotool search --onlyvisible --name '^shell - Wine desktop$' 2>/dev/null | head -n 1; }
 
-# Finds an icon in the notification area, the right end of the taskbar desktop, by a colour
-# of its picture: sets desktop and position, the centre of that colour's pixels there.
+# Starts traylnch with ARGS as this shell's child (pid), so that its real exit status can be
+# waited for; in a taskbar desktop (use_taskbar_desktop) its icon shows in the tray.
+start_traylnch() {
+    position=""
+    "${wine[@]}" "$@" &
+    pid=$!
+}
+running() { kill -0 "$pid" 2>/dev/null; }
+# Ends it with a right double-click on its icon, by force if that does not end it (status 137):
+# sets status.
+end_traylnch() {
+    [ -z "$position" ] || click_icon --repeat 2 --delay 80 3
+    retry 100 eval '! running' || kill -9 "$pid"
+    wait "$pid"
+    status=$?
+}
+
+# Finds an icon in the notification area, the right end of the taskbar desktop: the pixels of
+# COLOUR there, or without one, all that is neither the taskbar nor the desktop above it (the
+# area's corners). Sets desktop and position, the centre of those pixels.
 locate_icon() {
-    local shot width height tray_area=48x24
+    local shot width height corners tray_area=48x24 others=(-fill '#01fe02' +opaque "${1:-}")
     desktop=$(taskbar_desktop_window) && [ -n "$desktop" ] && shot=$(mktemp --suffix=.png) || return 1
     import -window "$desktop" "$shot" 2>/dev/null && read -r width height < <(identify -format '%w %h\n' "$shot")
-    position=$(convert "$shot" -gravity SouthEast -crop "$tray_area+0+0" +repage -alpha off -fill '#01fe02' \
-        -opaque "$1" -fill black +opaque '#01fe02' -fill white -opaque '#01fe02' -format '%@' info: 2>/dev/null |
+    local area=("$shot" -gravity SouthEast -crop "$tray_area+0+0" +repage -alpha off)
+    if [ -z "${1:-}" ]; then
+        read -r -a corners < <(convert "${area[@]}" -format '%[pixel:p{0,0}] %[pixel:p{47,23}]\n' info:)
+        others=(-fill '#01fe02' -opaque "${corners[0]:-none}" -opaque "${corners[1]:-none}")
+    fi
+    position=$(convert "${area[@]}" "${others[@]}" -fill white +opaque '#01fe02' -fill black -opaque '#01fe02' \
+        -format '%@' info: 2>/dev/null |
         awk -F'[x+]' -v dx=$((${width:-0} - ${tray_area%x*})) -v dy=$((${height:-0} - ${tray_area#*x})) \
             '$1 > 2 { print int(dx + $3 + $1 / 2), int(dy + $4 + $2 / 2) }')
     rm -f "$shot"
@@ -87,7 +108,7 @@ click_icon() {
 # them: the 32-bit product under the 32-bit Wine of the host release's i386 root and of the
 # next release's, or, where 32-bit code does not run, the 64-bit twin under the host's 64-bit
 # Wine and the 64-bit Wine of the next release's amd64 root. Sets tree and roots (a root per
-# generation, empty for the host's own Wine), and the first generation's session_option and wine.
+# generation, empty for the host's own Wine), and the first generation's session_option.
 newer_release=trixie
 choose_tree() {
     local out=$1
@@ -99,37 +120,6 @@ choose_tree() {
         tree=$out/win64
         roots=("" "$out/amd64-root-$newer_release")
     fi
-    use_root "${roots[0]}"
-}
-
-# The session's option and the Wine commands for ROOT, or for the host's Wine without one.
-use_root() {
     session_option=()
-    [ -z "$1" ] || session_option=(--root "$1")
-    use_wine "$1"
-}
-
-# The version that the Wine of ROOT (or the host's 64-bit Wine, without ROOT) reports, as "8.0".
-wine_version() {
-    local report loader=/usr/lib/wine/wine
-    if [ -n "$1" ]; then
-        [ -x "$1/usr/lib/wine/wine64" ] && loader=/usr/lib/wine/wine64
-        # The loader finds itself through /proc, mounted for this one call in a namespace of its own.
-        report=$(unshare --mount --propagation private sh -c \
-            'mount -t proc proc "$0/proc" && exec chroot "$0" "$1" --version' "$1" "$loader")
-    else
-        report=$(/usr/lib/wine/wine64 --version)
-    fi
-    sed -E 's/^wine-([0-9.]+).*/\1/' <<<"$report"
-}
-
-# What runs the chosen tree, in the words the scripts print; once the Wine is installed.
-describe_tree() {
-    local version
-    version=$(wine_version "${session_option[1]:-}")
-    if [ "$TRAYLNCH_RUNS_32BIT" = 1 ]; then
-        tree_description="i686, 32-bit Wine $version, native"
-    else
-        tree_description="x86_64 twin, 64-bit Wine $version: this machine does not run 32-bit code"
-    fi
+    [ -z "${roots[0]}" ] || session_option=(--root "${roots[0]}")
 }
