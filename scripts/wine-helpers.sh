@@ -82,15 +82,15 @@ end_traylnch() {
 # COLOUR there, or without one, all that is neither the taskbar nor the desktop above it (the
 # area's corners). Sets desktop and position, the centre of those pixels.
 locate_icon() {
-    local shot width height corners tray_area=48x24 others=(-fill '#01fe02' +opaque "${1:-}")
+    local shot width height corners tray_area=48x24 others=(+opaque "${1:-}")
     desktop=$(taskbar_desktop_window) && [ -n "$desktop" ] && shot=$(mktemp --suffix=.png) || return 1
     import -window "$desktop" "$shot" 2>/dev/null && read -r width height < <(identify -format '%w %h\n' "$shot")
     local area=("$shot" -gravity SouthEast -crop "$tray_area+0+0" +repage -alpha off)
     if [ -z "${1:-}" ]; then
         read -r -a corners < <(convert "${area[@]}" -format '%[pixel:p{0,0}] %[pixel:p{47,23}]\n' info:)
-        others=(-fill '#01fe02' -opaque "${corners[0]:-none}" -opaque "${corners[1]:-none}")
+        others=(-opaque "${corners[0]:-none}" -opaque "${corners[1]:-none}")
     fi
-    position=$(convert "${area[@]}" "${others[@]}" -fill white +opaque '#01fe02' -fill black -opaque '#01fe02' \
+    position=$(convert "${area[@]}" -fill '#01fe02' "${others[@]}" -fill white +opaque '#01fe02' -fill black -opaque '#01fe02' \
         -format '%@' info: 2>/dev/null |
         awk -F'[x+]' -v dx=$((${width:-0} - ${tray_area%x*})) -v dy=$((${height:-0} - ${tray_area#*x})) \
             '$1 > 2 { print int(dx + $3 + $1 / 2), int(dy + $4 + $2 / 2) }')
